@@ -1,0 +1,66 @@
+# Shared by the suites: how to run the program under test and check a run.
+#
+# From the build: EPOCHNOW, the executable; EPOCHNOW_EMULATOR, the command
+# that runs it here when it was built for another machine (empty otherwise);
+# EPOCHNOW_FAKECLOCK, the test clock to preload (empty when the executable
+# cannot take one); EPOCHNOW_TIME_T_BITS, the width of its time_t.
+
+bats_require_minimum_version 1.5.0
+
+setup() {
+	local -a emulator
+	read -ra emulator <<<"${EPOCHNOW_EMULATOR:-}"
+	# REAL runs the program on the real clock, FAKED on the test clock, which
+	# EPOCHNOW_FAKE_* in the environment set.  The emulator must not load the
+	# target's library itself: it hands the preload to the program.
+	REAL=("${emulator[@]}" "$EPOCHNOW")
+	if ((${#emulator[@]})); then
+		FAKED=("${emulator[@]}" -E "LD_PRELOAD=$EPOCHNOW_FAKECLOCK" "$EPOCHNOW")
+	else
+		# GCC's AddressSanitizer insists on coming first among preloads.
+		FAKED=(env "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0"
+			"LD_PRELOAD=$EPOCHNOW_FAKECLOCK" "$EPOCHNOW")
+	fi
+	OUT=$BATS_TEST_TMPDIR/stdout
+	ERR=$BATS_TEST_TMPDIR/stderr
+}
+
+need_fakeclock() {
+	[[ -n ${EPOCHNOW_FAKECLOCK:-} ]] ||
+		skip "a statically linked executable cannot take the preloaded test clock"
+}
+
+# capture CMD...: run CMD with its standard output in $OUT, its standard
+# error in $ERR and its exit status in $status.
+capture() {
+	status=0
+	"$@" >"$OUT" 2>"$ERR" || status=$?
+}
+
+# prints LINE: the last capture wrote exactly LINE and a line feed to
+# standard output, nothing to standard error, and exited 0.
+prints() {
+	if ! printf '%s\n' "$1" | cmp -s - "$OUT" || [[ -s $ERR ]] || ((status != 0)); then
+		echo "expected \"$1\" and status 0; got status $status, stdout:"
+		od -c "$OUT"
+		echo "stderr:"
+		cat "$ERR"
+		return 1
+	fi
+}
+
+# fails_with MESSAGE: the last capture wrote exactly MESSAGE and a line feed
+# to standard error, nothing to standard output (where that was $OUT), and
+# exited 1.
+fails_with() {
+	if ! printf '%s\n' "$1" | cmp -s - "$ERR" || ((status != 1)); then
+		echo "expected \"$1\" and status 1; got status $status, stderr:"
+		cat "$ERR"
+		return 1
+	fi
+	if [[ -s $OUT ]]; then
+		echo "expected nothing on standard output; got:"
+		od -c "$OUT"
+		return 1
+	fi
+}

@@ -1,0 +1,76 @@
+#!/usr/bin/env bats
+# What the program prints, and what does not change it.
+
+load helpers
+
+@test "each reading is printed as its exact decimal line" {
+	need_fakeclock
+	local reading
+	for reading in 0 -1 1 -86400 1234567890 2147483647 -2147483648 \
+		2147483648 -2147483649 4294967296 253402300799 9223372036854775807 -9223372036854775808; do
+		EPOCHNOW_FAKE_TIME=$reading capture "${FAKED[@]}"
+		if ((EPOCHNOW_TIME_T_BITS == 32 && (reading > 2147483647 || reading < -2147483648))); then
+			# A 32-bit time_t cannot hold it: the clock read fails, and no
+			# wrapped number may come out.
+			fails_with "epochnow_unix: cannot read the clock: Value too large for defined data type"
+		else
+			prints "$reading"
+		fi
+	done
+}
+
+@test "agrees with the system clock" {
+	local before after
+	before=$(date +%s)
+	capture "${REAL[@]}"
+	after=$(date +%s)
+	local now
+	now=$(<"$OUT")
+	prints "$now"
+	[[ $now =~ ^[1-9][0-9]*$ ]]
+	# time() may read a clock a few milliseconds behind the one date reads.
+	((before - 1 <= now && now <= after))
+}
+
+@test "arguments of any kind are ignored" {
+	need_fakeclock
+	export EPOCHNOW_FAKE_TIME=1234567890
+	local -a cases=(--help -h --version -V - -- "" "-x -y" $'two\nlines' '%s%n%ld' "$(printf 'a%.0s' {1..4096})")
+	local arg
+	for arg in "${cases[@]}"; do
+		capture "${FAKED[@]}" "$arg"
+		prints 1234567890
+	done
+	capture "${FAKED[@]}" "${cases[@]}"
+	prints 1234567890
+	# shellcheck disable=SC2046
+	capture "${FAKED[@]}" $(seq 1000)
+	prints 1234567890
+}
+
+@test "standard input is never read" {
+	mkfifo "$BATS_TEST_TMPDIR/silent"
+	# Opened for reading and writing, the pipe never delivers and never ends.
+	capture timeout 20 "${REAL[@]}" 0<>"$BATS_TEST_TMPDIR/silent"
+	prints "$(<"$OUT")"
+	capture "${REAL[@]}" 0<&-
+	prints "$(<"$OUT")"
+}
+
+@test "time zone and locale do not change the line" {
+	need_fakeclock
+	export EPOCHNOW_FAKE_TIME=1234567890
+	local setting
+	for setting in TZ=UTC TZ=Asia/Kolkata TZ=America/St_Johns TZ=XYZ-14 TZ=:nowhere \
+		LC_ALL=C.UTF-8 LC_ALL=de_DE.UTF-8 LC_NUMERIC=en_IN.UTF-8 LANG=fr_FR.UTF-8; do
+		capture env "$setting" "${FAKED[@]}"
+		prints 1234567890
+	done
+}
+
+@test "the clock is read exactly once" {
+	need_fakeclock
+	EPOCHNOW_FAKE_TIME=1234567890 EPOCHNOW_FAKE_LOG=$BATS_TEST_TMPDIR/reads capture "${FAKED[@]}"
+	prints 1234567890
+	[[ $(<"$BATS_TEST_TMPDIR/reads") == read ]]
+}
