@@ -1,0 +1,34 @@
+#!/usr/bin/env bats
+# The executable carries the hardening a distribution would ship it with.
+# EPOCHNOW_COMPILER is the compiler that built it (CMake's compiler id).
+
+load helpers
+
+@test "PIE, full RELRO and a non-executable stack" {
+	local what options pattern
+	while IFS='|' read -r what options pattern; do
+		# shellcheck disable=SC2086
+		readelf -W $options "$EPOCHNOW" | grep -Eq -- "$pattern" || {
+			echo "missing: $what"
+			return 1
+		}
+	done <<-'END'
+		position-independent executable|--file-header|Type: +DYN
+		PIE flag|--dynamic|\(FLAGS_1\).*\bPIE\b
+		read-only relocations|--program-headers|^ *GNU_RELRO\b
+		binding at start|--dynamic|\(FLAGS\).*\bBIND_NOW\b|\(FLAGS_1\).*\bNOW\b
+		non-executable stack|--program-headers|^ *GNU_STACK( +0x[0-9a-f]+){5} +RW +0x
+	END
+}
+
+@test "fortified printf" {
+	[[ $EPOCHNOW_COMPILER == GNU ]] ||
+		skip "glibc fortifies printf only for GCC before 2.40 (compiler: $EPOCHNOW_COMPILER)"
+	readelf -W --dyn-syms "$EPOCHNOW" | grep -Eq '\b__printf_chk\b'
+}
+
+@test "stack protector" {
+	[[ $EPOCHNOW_COMPILER == GNU ]] ||
+		skip "only GCC records its switches in the executable (compiler: $EPOCHNOW_COMPILER)"
+	readelf -W --string-dump=.GCC.command.line "$EPOCHNOW" | grep -q -- -fstack-protector-strong
+}
