@@ -25,6 +25,39 @@ setup() {
 	ERR=$BATS_TEST_TMPDIR/stderr
 }
 
+# use_steady_clock: PROGRAM runs the program on a fixed reading where it can
+# take the test clock, and on the real clock where it cannot.
+use_steady_clock() {
+	if [[ -n ${EPOCHNOW_FAKECLOCK:-} ]]; then
+		export EPOCHNOW_FAKE_TIME=1234567890
+		PROGRAM=("${FAKED[@]}")
+	else
+		PROGRAM=("${REAL[@]}")
+	fi
+	STARTED=$(date +%s)
+}
+
+# prints_time: the last capture of PROGRAM printed the fixed reading, or a
+# reading of the real clock taken since use_steady_clock.
+prints_time() {
+	if [[ -n ${EPOCHNOW_FAKE_TIME:-} ]]; then
+		prints "$EPOCHNOW_FAKE_TIME"
+	else
+		prints_real_time "$STARTED"
+	fi
+}
+
+# prints_real_time SINCE: the last capture printed the real time, read no
+# earlier than date's reading SINCE and no later than now.  time() may read
+# a clock a few milliseconds behind the one date reads: allow one second.
+prints_real_time() {
+	local now until
+	until=$(date +%s)
+	now=$(<"$OUT")
+	prints "$now"
+	[[ $now =~ ^[1-9][0-9]*$ ]] && (($1 - 1 <= now && now <= until))
+}
+
 need_fakeclock() {
 	[[ -n ${EPOCHNOW_FAKECLOCK:-} ]] ||
 		skip "a statically linked executable cannot take the preloaded test clock"
