@@ -11,22 +11,18 @@ with_sigpipe() {
 }
 
 @test "output that cannot be written is an error" {
-	status=0
-	"${REAL[@]}" >/dev/full 2>"$ERR" || status=$?
+	capture_stderr "${REAL[@]}" >/dev/full
 	fails_with "epochnow_unix: write error: No space left on device"
 
-	status=0
-	"${REAL[@]}" >&- 2>"$ERR" || status=$?
+	capture_stderr "${REAL[@]}" >&-
 	fails_with "epochnow_unix: write error: Bad file descriptor"
 
-	status=0
-	with_sigpipe IGNORE "${REAL[@]}" 2>"$ERR" || status=$?
+	capture_stderr with_sigpipe IGNORE "${REAL[@]}"
 	fails_with "epochnow_unix: write error: Broken pipe"
 }
 
 @test "SIGPIPE keeps its default disposition" {
-	status=0
-	with_sigpipe DEFAULT "${REAL[@]}" 2>"$ERR" || status=$?
+	capture_stderr with_sigpipe DEFAULT "${REAL[@]}"
 	((status == 128 + 13))
 	[[ ! -s $ERR ]]
 }
@@ -46,7 +42,6 @@ with_sigpipe() {
 
 @test "the clock error comes first when output would fail too" {
 	need_fakeclock
-	status=0
-	EPOCHNOW_FAKE_ERRNO=EFAULT "${FAKED[@]}" >/dev/full 2>"$ERR" || status=$?
+	EPOCHNOW_FAKE_ERRNO=EFAULT capture_stderr "${FAKED[@]}" >/dev/full
 	fails_with "epochnow_unix: cannot read the clock: Bad address"
 }

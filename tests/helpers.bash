@@ -70,6 +70,15 @@ capture() {
 	"$@" >"$OUT" 2>"$ERR" || status=$?
 }
 
+# capture_stderr CMD...: run CMD with the standard output the caller gives
+# it, its standard error in $ERR and its exit status in $status; $OUT stays
+# empty.
+capture_stderr() {
+	status=0
+	: >"$OUT"
+	"$@" 2>"$ERR" || status=$?
+}
+
 # prints LINE: the last capture wrote exactly LINE and a line feed to
 # standard output, nothing to standard error, and exited 0.
 prints() {
@@ -83,8 +92,7 @@ prints() {
 }
 
 # fails_with MESSAGE: the last capture wrote exactly MESSAGE and a line feed
-# to standard error, nothing to standard output (where that was $OUT), and
-# exited 1.
+# to standard error, nothing to $OUT, and exited 1.
 fails_with() {
 	if ! printf '%s\n' "$1" | cmp -s - "$ERR" || ((status != 1)); then
 		echo "expected \"$1\" and status 1; got status $status, stderr:"
