@@ -1,15 +1,19 @@
+// SPDX-License-Identifier: ISC
+//
 // A clock for the tests, preloaded into epochnow_unix in place of the C
-// library's time():
+// library's clock_gettime() for CLOCK_REALTIME, and of its time():
 //
 //   EPOCHNOW_FAKE_TIME=N       the clock reads N seconds
 //   EPOCHNOW_FAKE_ERRNO=NAME   the clock cannot be read: -1 with errno NAME
 //   EPOCHNOW_FAKE_LOG=FILE     every reading appends a line to FILE
 //
 // With neither of the first two set, the real clock is read.  A reading that
-// does not fit the caller's time_t fails with EOVERFLOW, as glibc's time()
-// does.  On 32-bit glibc a program built with 64-bit time calls __time64
-// instead of time, so both are provided there.
+// does not fit the caller's time_t fails with EOVERFLOW, as glibc's 32-bit
+// calls do.  Other clocks are the C library's.  On 32-bit glibc a program
+// built with 64-bit time calls __clock_gettime64 and __time64 instead, so
+// those are provided there too.
 
+#include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <stdint.h>
@@ -35,6 +39,15 @@ int errno_named(const char *name)
 	abort();  // a test asked for an errno this clock does not know
 }
 
+int real_clock_gettime(clockid_t clock, timespec *ts)
+{
+	using Call = int (*)(clockid_t, timespec *);
+	static const Call real = reinterpret_cast<Call>(dlsym(RTLD_NEXT, "clock_gettime"));
+	if (real == nullptr)
+		abort();
+	return real(clock, ts);
+}
+
 // The reading the environment asks for; false, with errno set, for a failure.
 bool read_clock(int64_t &seconds)
 {
@@ -52,25 +65,36 @@ bool read_clock(int64_t &seconds)
 		return true;
 	}
 	timespec now{};
-	if (clock_gettime(CLOCK_REALTIME, &now) != 0)
+	if (real_clock_gettime(CLOCK_REALTIME, &now) != 0)
 		return false;
 	seconds = now.tv_sec;
+	return true;
+}
+
+// The reading as Seconds; false, with errno set, for a failure.
+template <typename Seconds>
+bool read_clock_as(Seconds &result)
+{
+	int64_t seconds = 0;
+	if (!read_clock(seconds))
+		return false;
+	if (static_cast<int64_t>(static_cast<Seconds>(seconds)) != seconds) {
+		errno = EOVERFLOW;
+		return false;
+	}
+	result = static_cast<Seconds>(seconds);
 	return true;
 }
 
 template <typename Seconds>
 Seconds fake_time(Seconds *result)
 {
-	int64_t seconds = 0;
-	if (!read_clock(seconds))
+	Seconds seconds;
+	if (!read_clock_as(seconds))
 		return -1;
-	if (static_cast<int64_t>(static_cast<Seconds>(seconds)) != seconds) {
-		errno = EOVERFLOW;
-		return -1;
-	}
 	if (result != nullptr)
-		*result = static_cast<Seconds>(seconds);
-	return static_cast<Seconds>(seconds);
+		*result = seconds;
+	return seconds;
 }
 
 }  // namespace
@@ -80,9 +104,50 @@ extern "C" time_t time(time_t *result) noexcept
 	return fake_time(result);
 }
 
+extern "C" int clock_gettime(clockid_t clock, timespec *ts) noexcept
+{
+	if (clock != CLOCK_REALTIME)
+		return real_clock_gettime(clock, ts);
+	time_t seconds;
+	if (!read_clock_as(seconds))
+		return -1;
+	ts->tv_sec = seconds;
+	ts->tv_nsec = 0;
+	return 0;
+}
+
 #if defined(__GLIBC__) && defined(__TIMESIZE) && __TIMESIZE != 64
 extern "C" int64_t __time64(int64_t *result) noexcept
 {
 	return fake_time(result);
+}
+
+// glibc's timespec under 64-bit time on a 32-bit system: 64-bit seconds,
+// then the nanoseconds in the 32-bit half that their byte order puts first.
+struct timespec64 {
+	int64_t tv_sec;
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+	int32_t padding;
+	int32_t tv_nsec;
+#else
+	int32_t tv_nsec;
+	int32_t padding;
+#endif
+};
+
+extern "C" int __clock_gettime64(clockid_t clock, timespec64 *ts) noexcept
+{
+	if (clock != CLOCK_REALTIME) {
+		using Call = int (*)(clockid_t, timespec64 *);
+		static const Call real = reinterpret_cast<Call>(dlsym(RTLD_NEXT, "__clock_gettime64"));
+		if (real == nullptr)
+			abort();
+		return real(clock, ts);
+	}
+	if (!read_clock_as(ts->tv_sec))
+		return -1;
+	ts->tv_nsec = 0;
+	ts->padding = 0;
+	return 0;
 }
 #endif

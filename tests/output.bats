@@ -1,4 +1,6 @@
 #!/usr/bin/env bats
+# SPDX-License-Identifier: ISC
+#
 # What the program prints, and what does not change it.
 
 load helpers
@@ -24,6 +26,14 @@ load helpers
 	before=$(date +%s)
 	capture "${REAL[@]}"
 	prints_real_time "$before"
+}
+
+@test "the second that has just begun is printed" {
+	[[ -z ${EPOCHNOW_EMULATOR:-} ]] ||
+		skip "under an emulator the program starts too slowly to land in the first milliseconds of a second"
+	run "$EPOCHNOW_BOUNDARY" "$EPOCHNOW"
+	echo "$output"
+	((status == 0))
 }
 
 @test "arguments of any kind are ignored" {
