@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: ISC */
 /*
  * The floor for start-up: a static x86-64 Linux program with no C library
  * that does only what epochnow_unix must, one write of a line and an exit.

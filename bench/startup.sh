@@ -1,21 +1,32 @@
 #!/usr/bin/env bash
-# Start-up benchmark: times epochnow_unix, static and dynamic, against a floor
-# program that only writes one line and exits, and against other ways of
-# printing the time, and prints a markdown table.
+# SPDX-License-Identifier: ISC
 #
-# usage: bench/startup.sh [--quick]
+# Start-up benchmark: times epochnow_unix, static and dynamic, against two
+# floors, a program without a C library that only writes one line and exits
+# and an empty dynamically linked C program, and against other ways of
+# printing the time; prints a markdown table and draws the medians as an SVG
+# bar chart.
+#
+# usage: bench/startup.sh [--quick] [--svg FILE]
 #   --quick   a few runs, to check that the benchmark works; its times mean nothing
+#   --svg     where to draw the chart (build/bench/startup.svg)
 #
-# Needs hyperfine, jq, strace, GNU time (/usr/bin/time), a C compiler and the
-# project's build prerequisites; x86-64 Linux for the floor program.
+# Needs hyperfine, jq, strace, GNU time (/usr/bin/time), gnuplot, a C
+# compiler and the project's build prerequisites; x86-64 Linux for the floor
+# program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-runs=500 warmup=5
-if [[ ${1:-} == --quick ]]; then
-	runs=20 warmup=1
-fi
-for tool in hyperfine jq strace /usr/bin/time cc; do
+runs=500 warmup=5 svg=build/bench/startup.svg
+while (($#)); do
+	case $1 in
+	--quick) runs=20 warmup=1 ;;
+	--svg) svg=${2:?startup.sh: --svg needs a file}; shift ;;
+	*) echo "usage: bench/startup.sh [--quick] [--svg FILE]" >&2; exit 2 ;;
+	esac
+	shift
+done
+for tool in hyperfine jq strace /usr/bin/time gnuplot cc; do
 	command -v "$tool" >/dev/null || { echo "startup.sh: $tool is needed" >&2; exit 1; }
 done
 [[ $(uname -m) == x86_64 ]] || { echo "startup.sh: the floor program is x86-64 only" >&2; exit 1; }
@@ -23,13 +34,14 @@ done
 work=build/bench
 mkdir -p "$work"
 cc -O2 -static -nostdlib -fno-stack-protector -fno-pie -no-pie -o "$work/floor" bench/floor.c
+cc -O2 -o "$work/empty" bench/empty.c
 for preset in default static; do
 	cmake --preset "$preset" >/dev/null
 	cmake --build --preset "$preset" >/dev/null
 done
 
-names=(floor "epochnow_unix, static" "epochnow_unix, default" "date +%s")
-commands=("$work/floor" build/static/epochnow_unix build/default/epochnow_unix "date +%s")
+names=(floor "empty dynamic" "epochnow_unix, static" "epochnow_unix, default" "date +%s")
+commands=("$work/floor" "$work/empty" build/static/epochnow_unix build/default/epochnow_unix "date +%s")
 if command -v busybox >/dev/null; then
 	names+=("busybox date +%s")
 	commands+=("busybox date +%s")
@@ -65,20 +77,42 @@ for i in "${!commands[@]}"; do
 	medians+=("$(median "$i")")
 done
 floor=${medians[0]}
-date=${medians[3]}
+empty=${medians[1]}
+date=${medians[4]}
 
 echo "Start-up of one run: median of $runs runs of each, in $rounds rounds that start with a different command (hyperfine -N, $warmup warm-ups a round)."
 echo "$(date -u +%Y-%m-%d), $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //'), $(nproc) cores, Linux $(uname -r)."
 echo
-echo "| command | median (ms) | × floor | × \`date +%s\` | system calls | peak memory (KiB) | executable (bytes) |"
-echo "|---|---:|---:|---:|---:|---:|---:|"
+echo "| command | median (ms) | × floor | × empty dynamic | × \`date +%s\` | system calls | peak memory (KiB) | executable (bytes) |"
+echo "|---|---:|---:|---:|---:|---:|---:|---:|"
+: >"$work/chart.dat"
 for i in "${!commands[@]}"; do
 	eval "argv=(${commands[$i]})"
 	strace -f -qq -o "$work/trace" "${argv[@]}" >/dev/null
 	calls=$(wc -l <"$work/trace")
 	/usr/bin/time -f %M -o "$work/memory" "${argv[@]}" >/dev/null
 	size=$(stat -L -c %s "$(command -v "${argv[0]}")")
-	awk -v name="${names[$i]}" -v t="${medians[$i]}" -v floor="$floor" -v date="$date" \
+	awk -v name="${names[$i]}" -v t="${medians[$i]}" -v floor="$floor" -v empty="$empty" -v date="$date" \
 		-v calls="$calls" -v memory="$(<"$work/memory")" -v size="$size" \
-		'BEGIN { printf "| %s | %.3f | %.2f | %.2f | %d | %d | %d |\n", name, t * 1000, t / floor, t / date, calls, memory, size }'
+		'BEGIN { printf "| %s | %.3f | %.2f | %.2f | %.2f | %d | %d | %d |\n", name, t * 1000, t / floor, t / empty, t / date, calls, memory, size }'
+	printf '%d\t"%s"\t%s\n' "$i" "${names[$i]}" "${medians[$i]}" >>"$work/chart.dat"
 done
+
+# One bar a command, the first at the top.
+mkdir -p "$(dirname "$svg")"
+gnuplot <<END
+set terminal svg size 720,$((60 + 36 * ${#commands[@]})) font "sans,13" background "white" noenhanced
+set output "$svg"
+set title "Start-up of one run: median of $runs runs (ms, shorter is better)"
+set style fill solid 0.8 noborder
+set xrange [0:*]
+set offsets 0, graph 0.12, 0, 0
+set xlabel "ms"
+set yrange [${#commands[@]} - 0.5:-0.5]
+set grid xtics
+unset key
+set border 3
+set tics nomirror
+plot "$work/chart.dat" using (\$3 * 500):1:(\$3 * 500):(0.35):ytic(2) with boxxyerror lc rgb "#4a7ab5", \
+	"" using (\$3 * 1000):1:(sprintf("%.3f", \$3 * 1000)) with labels left offset 0.5,0
+END
