@@ -1,0 +1,40 @@
+# SPDX-License-Identifier: ISC
+#
+# GNU/Linux targets built with Debian's cross compilers (g++-<triplet>) and
+# run here under qemu-user.  The preset names the target:
+#
+#   EPOCHNOW_CROSS_TRIPLET   the compiler's triplet, e.g. arm-linux-gnueabihf
+#   EPOCHNOW_CROSS_EMULATOR  the qemu-user program that runs it, e.g. qemu-arm
+#   EPOCHNOW_CROSS_FLAGS     compiler flags that choose a variant, e.g. -m32
+#   EPOCHNOW_CROSS_LIBDIR    that variant's libraries in /usr/<triplet>, when
+#                            they are not in lib (lib32 for -m32)
+if(NOT EPOCHNOW_CROSS_TRIPLET OR NOT EPOCHNOW_CROSS_EMULATOR)
+	message(FATAL_ERROR "debian-cross.cmake needs EPOCHNOW_CROSS_TRIPLET and EPOCHNOW_CROSS_EMULATOR")
+endif()
+# try_compile reads this file again, in a project of its own.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES
+	EPOCHNOW_CROSS_TRIPLET EPOCHNOW_CROSS_EMULATOR EPOCHNOW_CROSS_FLAGS EPOCHNOW_CROSS_LIBDIR)
+
+set(CMAKE_SYSTEM_NAME Linux)
+string(REGEX REPLACE "-.*" "" CMAKE_SYSTEM_PROCESSOR "${EPOCHNOW_CROSS_TRIPLET}")
+set(CMAKE_CXX_COMPILER ${EPOCHNOW_CROSS_TRIPLET}-g++)
+set(CMAKE_CXX_FLAGS_INIT "${EPOCHNOW_CROSS_FLAGS}")
+
+set(sysroot /usr/${EPOCHNOW_CROSS_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH ${sysroot})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+# qemu looks for the program's loader and libraries in lib under its -L
+# root: for a variant whose libraries are elsewhere, make a root whose lib is
+# theirs.
+set(emulator_root ${sysroot})
+if(EPOCHNOW_CROSS_LIBDIR AND NOT EPOCHNOW_CROSS_LIBDIR STREQUAL "lib")
+	set(emulator_root ${CMAKE_BINARY_DIR}/target-root)
+	if(NOT EXISTS ${emulator_root}/lib)
+		file(MAKE_DIRECTORY ${emulator_root})
+		file(CREATE_LINK ${sysroot}/${EPOCHNOW_CROSS_LIBDIR} ${emulator_root}/lib SYMBOLIC)
+	endif()
+endif()
+set(CMAKE_CROSSCOMPILING_EMULATOR ${EPOCHNOW_CROSS_EMULATOR} -L ${emulator_root})
