@@ -1,4 +1,6 @@
 #!/usr/bin/env bats
+# SPDX-License-Identifier: ISC
+#
 # Failures are reported: one line on standard error and status 1.
 
 load helpers
@@ -12,13 +14,13 @@ with_sigpipe() {
 
 @test "output that cannot be written is an error" {
 	capture_stderr "${REAL[@]}" >/dev/full
-	fails_with "epochnow_unix: write error: No space left on device"
+	fails_with "$(write_error ENOSPC)"
 
 	capture_stderr "${REAL[@]}" >&-
-	fails_with "epochnow_unix: write error: Bad file descriptor"
+	fails_with "$(write_error EBADF)"
 
 	capture_stderr with_sigpipe IGNORE "${REAL[@]}"
-	fails_with "epochnow_unix: write error: Broken pipe"
+	fails_with "$(write_error EPIPE)"
 }
 
 @test "SIGPIPE keeps its default disposition" {
@@ -29,19 +31,15 @@ with_sigpipe() {
 
 @test "a clock that cannot be read is an error" {
 	need_fakeclock
-	local name text
-	while IFS=: read -r name text; do
+	local name
+	for name in EFAULT EINVAL EPERM EOVERFLOW; do
 		EPOCHNOW_FAKE_ERRNO=$name capture "${FAKED[@]}"
-		fails_with "epochnow_unix: cannot read the clock: $text"
-	done <<-'END'
-		EFAULT:Bad address
-		EPERM:Operation not permitted
-		EOVERFLOW:Value too large for defined data type
-	END
+		fails_with "$(clock_error "$name")"
+	done
 }
 
 @test "the clock error comes first when output would fail too" {
 	need_fakeclock
 	EPOCHNOW_FAKE_ERRNO=EFAULT capture_stderr "${FAKED[@]}" >/dev/full
-	fails_with "epochnow_unix: cannot read the clock: Bad address"
+	fails_with "$(clock_error EFAULT)"
 }

@@ -22,30 +22,33 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "errno_names.h"
+
+// glibc declares its functions noexcept for C++, other C libraries do not:
+// the definitions here must say the same as the declarations.
+#ifdef __GLIBC__
+#define CLIB_NOEXCEPT noexcept
+#else
+#define CLIB_NOEXCEPT
+#endif
+
 namespace {
 
-int errno_named(const char *name)
+// The C library's definition of NAME, behind this one.  Looked up at each
+// call: a static would need the C++ runtime's guard, which the test clock
+// does without.
+template <typename Call>
+Call real(const char *name)
 {
-	struct Named {
-		const char *name;
-		int value;
-	};
-	static constexpr Named known[] = {
-		{"EFAULT", EFAULT}, {"EINVAL", EINVAL}, {"EOVERFLOW", EOVERFLOW}, {"EPERM", EPERM},
-	};
-	for (const Named &n : known)
-		if (strcmp(n.name, name) == 0)
-			return n.value;
-	abort();  // a test asked for an errno this clock does not know
+	void *found = dlsym(RTLD_NEXT, name);
+	if (found == nullptr)
+		abort();
+	return reinterpret_cast<Call>(found);
 }
 
 int real_clock_gettime(clockid_t clock, timespec *ts)
 {
-	using Call = int (*)(clockid_t, timespec *);
-	static const Call real = reinterpret_cast<Call>(dlsym(RTLD_NEXT, "clock_gettime"));
-	if (real == nullptr)
-		abort();
-	return real(clock, ts);
+	return real<int (*)(clockid_t, timespec *)>("clock_gettime")(clock, ts);
 }
 
 // The reading the environment asks for; false, with errno set, for a failure.
@@ -58,6 +61,8 @@ bool read_clock(int64_t &seconds)
 	}
 	if (const char *name = getenv("EPOCHNOW_FAKE_ERRNO")) {
 		errno = errno_named(name);
+		if (errno == 0)
+			abort();  // a test asked for an errno this clock does not know
 		return false;
 	}
 	if (const char *fixed = getenv("EPOCHNOW_FAKE_TIME")) {
@@ -99,12 +104,12 @@ Seconds fake_time(Seconds *result)
 
 }  // namespace
 
-extern "C" time_t time(time_t *result) noexcept
+extern "C" time_t time(time_t *result) CLIB_NOEXCEPT
 {
 	return fake_time(result);
 }
 
-extern "C" int clock_gettime(clockid_t clock, timespec *ts) noexcept
+extern "C" int clock_gettime(clockid_t clock, timespec *ts) CLIB_NOEXCEPT
 {
 	if (clock != CLOCK_REALTIME)
 		return real_clock_gettime(clock, ts);
@@ -123,7 +128,8 @@ extern "C" int64_t __time64(int64_t *result) noexcept
 }
 
 // glibc's timespec under 64-bit time on a 32-bit system: 64-bit seconds,
-// then the nanoseconds in the 32-bit half that their byte order puts first.
+// then the 32-bit nanoseconds padded to 64 bits, the padding first on a
+// big-endian machine.
 struct timespec64 {
 	int64_t tv_sec;
 #if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
@@ -137,13 +143,8 @@ struct timespec64 {
 
 extern "C" int __clock_gettime64(clockid_t clock, timespec64 *ts) noexcept
 {
-	if (clock != CLOCK_REALTIME) {
-		using Call = int (*)(clockid_t, timespec64 *);
-		static const Call real = reinterpret_cast<Call>(dlsym(RTLD_NEXT, "__clock_gettime64"));
-		if (real == nullptr)
-			abort();
-		return real(clock, ts);
-	}
+	if (clock != CLOCK_REALTIME)
+		return real<int (*)(clockid_t, timespec64 *)>("__clock_gettime64")(clock, ts);
 	if (!read_clock_as(ts->tv_sec))
 		return -1;
 	ts->tv_nsec = 0;

@@ -5,8 +5,9 @@
 # From the build: EPOCHNOW, the executable; EPOCHNOW_EMULATOR, the command
 # that runs it here when it was built for another machine (empty otherwise);
 # EPOCHNOW_FAKECLOCK, the test clock to preload (empty when the executable
-# cannot take one); EPOCHNOW_TIME_T_BITS, the width of its time_t;
-# EPOCHNOW_BOUNDARY, the helper that starts it as a second begins.
+# cannot take one); EPOCHNOW_STRERROR, the reporter of its C library's error
+# messages; EPOCHNOW_TIME_T_BITS, the width of its time_t; EPOCHNOW_BOUNDARY,
+# the helper that starts it as a second begins.
 
 bats_require_minimum_version 1.5.0
 
@@ -17,6 +18,7 @@ setup() {
 	# EPOCHNOW_FAKE_* in the environment set.  The emulator must not load the
 	# target's library itself: it hands the preload to the program.
 	REAL=("${emulator[@]}" "$EPOCHNOW")
+	STRERROR=("${emulator[@]}" "$EPOCHNOW_STRERROR")
 	if ((${#emulator[@]})); then
 		FAKED=("${emulator[@]}" -E "LD_PRELOAD=$EPOCHNOW_FAKECLOCK" "$EPOCHNOW")
 	else
@@ -58,6 +60,15 @@ prints_real_time() {
 	now=$(<"$OUT")
 	prints "$now"
 	[[ $now =~ ^[1-9][0-9]*$ ]] && (($1 <= now && now <= until))
+}
+
+# clock_error NAME, write_error NAME: the program's message for a clock or
+# write failure with errno NAME, in the words of its own C library.
+clock_error() {
+	echo "epochnow_unix: cannot read the clock: $("${STRERROR[@]}" "$1")"
+}
+write_error() {
+	echo "epochnow_unix: write error: $("${STRERROR[@]}" "$1")"
 }
 
 need_fakeclock() {

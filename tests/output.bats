@@ -14,7 +14,7 @@ load helpers
 		if ((EPOCHNOW_TIME_T_BITS == 32 && (reading > 2147483647 || reading < -2147483648))); then
 			# A 32-bit time_t cannot hold it: the clock read fails, and no
 			# wrapped number may come out.
-			fails_with "epochnow_unix: cannot read the clock: Value too large for defined data type"
+			fails_with "$(clock_error EOVERFLOW)"
 		else
 			prints "$reading"
 		fi
