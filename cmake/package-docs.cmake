@@ -1,0 +1,89 @@
+# SPDX-License-Identifier: ISC
+#
+# The documents a package carries, made from the project's own:
+#
+#   epochnow_unix.1.gz  the manual page, compressed as dpkg wants (gzip -9n:
+#                       no name, no time stamp)
+#   copyright           Debian's machine-readable copyright file, from LICENSE
+#   changelog.gz        a Debian changelog, from NEWS.md, compressed the same way
+#   rpm-changelog       the same entries as an RPM spec's %changelog
+#
+# cmake -DSOURCE_DIR=... -DOUTPUT_DIR=... -DMAINTAINER="Name <address>" -P package-docs.cmake
+#
+# NEWS.md has an entry a release: a heading "## VERSION, YYYY-MM-DD", then
+# items that begin with "- " and go on in lines indented by two spaces.
+
+file(READ "${SOURCE_DIR}/LICENSE" licence)
+string(REGEX MATCH "^Copyright \\(c\\) ([^\n]*)" notice "${licence}")
+set(holder "${CMAKE_MATCH_1}")
+string(REGEX REPLACE "^Copyright[^\n]*\n\n" "" grant "${licence}")
+string(STRIP "${grant}" grant)
+# In a field, each line is indented by one space and an empty line is " .".
+string(REPLACE "\n\n" "\n.\n" grant "${grant}")
+string(REPLACE "\n" "\n " grant "${grant}")
+file(WRITE "${OUTPUT_DIR}/copyright"
+"Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
+Upstream-Name: epochnow
+
+Files: *
+Copyright: ${holder}
+License: ISC
+ ${grant}
+")
+
+set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+set(days Sun Mon Tue Wed Thu Fri Sat)
+set(month_offsets 0 3 2 5 0 3 5 1 4 6 2 4)
+
+set(debian "")
+set(rpm "")
+file(STRINGS "${SOURCE_DIR}/NEWS.md" lines)
+foreach(line IN LISTS lines)
+	string(REPLACE "`" "" line "${line}")
+	if(line MATCHES "^## ([^,]+), ([0-9]+)-([0-9]+)-([0-9]+)$")
+		set(version "${CMAKE_MATCH_1}")
+		set(year "${CMAKE_MATCH_2}")
+		math(EXPR month "${CMAKE_MATCH_3}")
+		math(EXPR day "${CMAKE_MATCH_4}")
+		# The day of the week (Sakamoto's method).
+		math(EXPR index "${month} - 1")
+		list(GET month_offsets ${index} offset)
+		list(GET months ${index} month_name)
+		set(y ${year})
+		if(month LESS 3)
+			math(EXPR y "${y} - 1")
+		endif()
+		math(EXPR weekday "(${y} + ${y} / 4 - ${y} / 100 + ${y} / 400 + ${offset} + ${day}) % 7")
+		list(GET days ${weekday} day_name)
+		string(LENGTH "${day}" digits)
+		set(dd "${day}")
+		if(digits EQUAL 1)
+			set(dd "0${day}")
+		endif()
+		if(debian)
+			string(APPEND debian "\n -- ${MAINTAINER}  ${trailer}\n\n")
+		endif()
+		set(trailer "${day_name}, ${dd} ${month_name} ${year} 00:00:00 +0000")
+		string(APPEND debian "epochnow (${version}) unstable; urgency=medium\n\n")
+		if(rpm)
+			string(APPEND rpm "\n")
+		endif()
+		string(APPEND rpm "* ${day_name} ${month_name} ${dd} ${year} ${MAINTAINER} - ${version}-1\n")
+	elseif(DEFINED version AND line MATCHES "^- (.*)")
+		string(APPEND debian "  * ${CMAKE_MATCH_1}\n")
+		string(APPEND rpm "- ${CMAKE_MATCH_1}\n")
+	elseif(DEFINED version AND line MATCHES "^  (.*)")
+		string(APPEND debian "    ${CMAKE_MATCH_1}\n")
+		string(APPEND rpm "  ${CMAKE_MATCH_1}\n")
+	endif()
+endforeach()
+if(NOT debian)
+	message(FATAL_ERROR "package-docs.cmake: NEWS.md has no entry of the form \"## VERSION, YYYY-MM-DD\"")
+endif()
+string(APPEND debian "\n -- ${MAINTAINER}  ${trailer}\n")
+file(WRITE "${OUTPUT_DIR}/changelog" "${debian}")
+file(WRITE "${OUTPUT_DIR}/rpm-changelog" "${rpm}")
+execute_process(COMMAND gzip -9n -c "${OUTPUT_DIR}/changelog"
+	OUTPUT_FILE "${OUTPUT_DIR}/changelog.gz" COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND gzip -9n -c "${SOURCE_DIR}/man/epochnow_unix.1"
+	OUTPUT_FILE "${OUTPUT_DIR}/epochnow_unix.1.gz" COMMAND_ERROR_IS_FATAL ANY)
