@@ -23,7 +23,18 @@ load helpers
 	END
 }
 
-@test "printf is fortified where the C library can fortify it" {
+# switches: the options GCC recorded in the executable, one a line.
+switches() {
+	readelf -W --string-dump=.GCC.command.line "$EPOCHNOW" |
+		sed -n 's/^ *\[ *[0-9a-f]*\] *//p' | tr -s ' ' '\n'
+}
+
+need_switches() {
+	[[ $EPOCHNOW_COMPILER == GNU ]] ||
+		skip "only GCC records its switches in the executable (compiler: $EPOCHNOW_COMPILER)"
+}
+
+@test "printf is fortified where the build optimises and the C library can fortify" {
 	if [[ $EPOCHNOW_LIBC == musl ]]; then
 		# musl has no checked variants: a reference to glibc's would not load.
 		local symbols
@@ -34,11 +45,23 @@ load helpers
 	fi
 	[[ $EPOCHNOW_COMPILER == GNU ]] ||
 		skip "glibc fortifies printf only for GCC before 2.40 (compiler: $EPOCHNOW_COMPILER)"
+	# The last -O decides; fortified calls need the optimiser.
+	local level
+	level=$(switches | grep -E '^-O' | tail -n 1)
+	if [[ -z $level || $level == -O0 ]]; then
+		skip "built without optimisation (${level:-no -O}): there is nothing to fortify"
+	fi
 	readelf -W --dyn-syms "$EPOCHNOW" | grep -Eq '\b__printf_chk\b'
 }
 
-@test "stack protector" {
-	[[ $EPOCHNOW_COMPILER == GNU ]] ||
-		skip "only GCC records its switches in the executable (compiler: $EPOCHNOW_COMPILER)"
-	readelf -W --string-dump=.GCC.command.line "$EPOCHNOW" | grep -q -- -fstack-protector-strong
+@test "stack protector, stack clash protection and, on x86, control-flow protection" {
+	need_switches
+	local recorded
+	recorded=$(switches)
+	echo "$recorded"
+	grep -qxE -- '-fstack-protector-(strong|all)' <<<"$recorded"
+	grep -qxF -- -fstack-clash-protection <<<"$recorded"
+	if readelf -h "$EPOCHNOW" | grep -Eq 'Machine: +(Advanced Micro Devices X86-64|Intel 80386)'; then
+		grep -qxE -- '-fcf-protection(=full)?' <<<"$recorded"
+	fi
 }
