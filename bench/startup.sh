@@ -116,3 +116,4 @@ set tics nomirror
 plot "$work/chart.dat" using (\$3 * 500):1:(\$3 * 500):(0.35):ytic(2) with boxxyerror lc rgb "#4a7ab5", \
 	"" using (\$3 * 1000):1:(sprintf("%.3f", \$3 * 1000)) with labels left offset 0.5,0
 END
+sed -i '1a <!-- SPDX-License-Identifier: ISC -->' "$svg"
