@@ -6,7 +6,7 @@
 #                       no name, no time stamp)
 #   copyright           Debian's machine-readable copyright file, from LICENSE
 #   changelog.gz        a Debian changelog, from NEWS.md, compressed the same way
-#   rpm-changelog       the same entries as an RPM spec's %changelog
+#   rpm-changelog       the same entries in the form of rpmbuild's %changelog
 #
 # cmake -DSOURCE_DIR=... -DOUTPUT_DIR=... -DMAINTAINER="Name <address>" -P package-docs.cmake
 #

@@ -4,7 +4,7 @@
 // 1970-01-01 00:00:00 UTC, in decimal on one line, and exit.
 //
 // Arguments, standard input, the environment, the locale and the time zone
-// play no part.  The exit status is 0 when the line has been written in full,
+// have no effect.  The exit status is 0 when the line has been written in full,
 // and 1, with a message on standard error, when the clock cannot be read or
 // standard output cannot take the line.
 //
