@@ -11,7 +11,7 @@
 // does not fit the caller's time_t fails with EOVERFLOW, as glibc's 32-bit
 // calls do.  Other clocks are the C library's.  On 32-bit glibc a program
 // built with 64-bit time calls __clock_gettime64 and __time64 instead, so
-// those are provided there too.
+// those are provided there too, whatever time_t this file is compiled with.
 
 #include <dlfcn.h>
 #include <errno.h>
@@ -46,9 +46,41 @@ Call real(const char *name)
 	return reinterpret_cast<Call>(found);
 }
 
-int real_clock_gettime(clockid_t clock, timespec *ts)
+// On 32-bit glibc each call has two symbols: the legacy one, with a 32-bit
+// time_t, and the __*64 one that a program built with _TIME_BITS=64 calls.
+// Which of them <time.h> means by time() depends on the _TIME_BITS that this
+// file is compiled with, and some compilers set it by default, so there the
+// stand-ins are defined by symbol name, each with its own types.
+#if defined(__GLIBC__) && defined(__TIMESIZE) && __TIMESIZE != 64
+#define TWO_SYMBOLS_A_CALL 1
+
+// The legacy timespec: seconds and nanoseconds, each a long.
+struct timespec_legacy {
+	long tv_sec;
+	long tv_nsec;
+};
+
+// The timespec of 64-bit time on a 32-bit system: 64-bit seconds, then the
+// 32-bit nanoseconds padded to 64 bits, the padding first on a big-endian
+// machine.
+struct timespec64 {
+	int64_t tv_sec;
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+	int32_t padding;
+	int32_t tv_nsec;
+#else
+	int32_t tv_nsec;
+	int32_t padding;
+#endif
+};
+#else
+typedef timespec timespec_legacy;
+#endif
+
+// The C library's clock_gettime symbol.
+int real_clock_gettime(clockid_t clock, timespec_legacy *ts)
 {
-	return real<int (*)(clockid_t, timespec *)>("clock_gettime")(clock, ts);
+	return real<int (*)(clockid_t, timespec_legacy *)>("clock_gettime")(clock, ts);
 }
 
 // The reading the environment asks for; false, with errno set, for a failure.
@@ -69,7 +101,7 @@ bool read_clock(int64_t &seconds)
 		seconds = strtoll(fixed, nullptr, 10);
 		return true;
 	}
-	timespec now{};
+	timespec_legacy now{};
 	if (real_clock_gettime(CLOCK_REALTIME, &now) != 0)
 		return false;
 	seconds = now.tv_sec;
@@ -102,8 +134,45 @@ Seconds fake_time(Seconds *result)
 	return seconds;
 }
 
+template <typename Timespec>
+int fake_clock_gettime(clockid_t clock, Timespec *ts, const char *symbol)
+{
+	if (clock != CLOCK_REALTIME)
+		return real<int (*)(clockid_t, Timespec *)>(symbol)(clock, ts);
+	Timespec reading{};
+	if (!read_clock_as(reading.tv_sec))
+		return -1;
+	*ts = reading;
+	return 0;
+}
+
 }  // namespace
 
+#ifdef TWO_SYMBOLS_A_CALL
+extern "C" long time_legacy(long *result) noexcept __asm__("time");
+extern "C" long time_legacy(long *result) noexcept
+{
+	return fake_time(result);
+}
+
+extern "C" int clock_gettime_legacy(clockid_t clock, timespec_legacy *ts) noexcept __asm__("clock_gettime");
+extern "C" int clock_gettime_legacy(clockid_t clock, timespec_legacy *ts) noexcept
+{
+	return fake_clock_gettime(clock, ts, "clock_gettime");
+}
+
+extern "C" int64_t time64(int64_t *result) noexcept __asm__("__time64");
+extern "C" int64_t time64(int64_t *result) noexcept
+{
+	return fake_time(result);
+}
+
+extern "C" int clock_gettime64(clockid_t clock, timespec64 *ts) noexcept __asm__("__clock_gettime64");
+extern "C" int clock_gettime64(clockid_t clock, timespec64 *ts) noexcept
+{
+	return fake_clock_gettime(clock, ts, "__clock_gettime64");
+}
+#else
 extern "C" time_t time(time_t *result) CLIB_NOEXCEPT
 {
 	return fake_time(result);
@@ -111,44 +180,6 @@ extern "C" time_t time(time_t *result) CLIB_NOEXCEPT
 
 extern "C" int clock_gettime(clockid_t clock, timespec *ts) CLIB_NOEXCEPT
 {
-	if (clock != CLOCK_REALTIME)
-		return real_clock_gettime(clock, ts);
-	time_t seconds;
-	if (!read_clock_as(seconds))
-		return -1;
-	ts->tv_sec = seconds;
-	ts->tv_nsec = 0;
-	return 0;
-}
-
-#if defined(__GLIBC__) && defined(__TIMESIZE) && __TIMESIZE != 64
-extern "C" int64_t __time64(int64_t *result) noexcept
-{
-	return fake_time(result);
-}
-
-// glibc's timespec under 64-bit time on a 32-bit system: 64-bit seconds,
-// then the 32-bit nanoseconds padded to 64 bits, the padding first on a
-// big-endian machine.
-struct timespec64 {
-	int64_t tv_sec;
-#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-	int32_t padding;
-	int32_t tv_nsec;
-#else
-	int32_t tv_nsec;
-	int32_t padding;
-#endif
-};
-
-extern "C" int __clock_gettime64(clockid_t clock, timespec64 *ts) noexcept
-{
-	if (clock != CLOCK_REALTIME)
-		return real<int (*)(clockid_t, timespec64 *)>("__clock_gettime64")(clock, ts);
-	if (!read_clock_as(ts->tv_sec))
-		return -1;
-	ts->tv_nsec = 0;
-	ts->padding = 0;
-	return 0;
+	return fake_clock_gettime(clock, ts, "clock_gettime");
 }
 #endif
