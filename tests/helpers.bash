@@ -8,10 +8,12 @@
 # cannot take one); EPOCHNOW_STRERROR, the reporter of its C library's error
 # messages; EPOCHNOW_TIME_T_BITS, the width of its time_t; EPOCHNOW_BOUNDARY,
 # the helper that starts it as a second begins.
-
-bats_require_minimum_version 1.5.0
+#
+# Written for bats 1.2.1 and later: each test makes its own scratch folder,
+# TEST_TMPDIR, where later versions would give BATS_TEST_TMPDIR.
 
 setup() {
+	TEST_TMPDIR=$(mktemp -d "${BATS_TMPDIR:-/tmp}/epochnow-test.XXXXXX")
 	local -a emulator
 	read -ra emulator <<<"${EPOCHNOW_EMULATOR:-}"
 	# REAL runs the program on the real clock, FAKED on the test clock, which
@@ -26,8 +28,12 @@ setup() {
 		FAKED=(env "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0"
 			"LD_PRELOAD=$EPOCHNOW_FAKECLOCK" "$EPOCHNOW")
 	fi
-	OUT=$BATS_TEST_TMPDIR/stdout
-	ERR=$BATS_TEST_TMPDIR/stderr
+	OUT=$TEST_TMPDIR/stdout
+	ERR=$TEST_TMPDIR/stderr
+}
+
+teardown() {
+	rm -rf "$TEST_TMPDIR"
 }
 
 # use_steady_clock: PROGRAM runs the program on a fixed reading where it can

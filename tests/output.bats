@@ -52,10 +52,10 @@ load helpers
 }
 
 @test "standard input is never read" {
-	mkfifo "$BATS_TEST_TMPDIR/silent"
+	mkfifo "$TEST_TMPDIR/silent"
 	# Opened for reading and writing, the pipe never delivers and never ends.
 	use_steady_clock
-	capture timeout 20 "${PROGRAM[@]}" 0<>"$BATS_TEST_TMPDIR/silent"
+	capture timeout 20 "${PROGRAM[@]}" 0<>"$TEST_TMPDIR/silent"
 	prints_time
 	capture "${PROGRAM[@]}" 0<&-
 	prints_time
@@ -73,7 +73,7 @@ load helpers
 
 @test "the clock is read exactly once" {
 	need_fakeclock
-	EPOCHNOW_FAKE_TIME=1234567890 EPOCHNOW_FAKE_LOG=$BATS_TEST_TMPDIR/reads capture "${FAKED[@]}"
+	EPOCHNOW_FAKE_TIME=1234567890 EPOCHNOW_FAKE_LOG=$TEST_TMPDIR/reads capture "${FAKED[@]}"
 	prints 1234567890
-	[[ $(<"$BATS_TEST_TMPDIR/reads") == read ]]
+	[[ $(<"$TEST_TMPDIR/reads") == read ]]
 }
