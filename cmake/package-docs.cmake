@@ -79,7 +79,12 @@ endif()
 string(APPEND debian "\n -- ${MAINTAINER}  ${trailer}\n")
 file(WRITE "${OUTPUT_DIR}/changelog" "${debian}")
 file(WRITE "${OUTPUT_DIR}/rpm-changelog" "${rpm}")
-execute_process(COMMAND gzip -9n -c "${OUTPUT_DIR}/changelog"
-	OUTPUT_FILE "${OUTPUT_DIR}/changelog.gz" COMMAND_ERROR_IS_FATAL ANY)
-execute_process(COMMAND gzip -9n -c "${SOURCE_DIR}/man/epochnow_unix.1"
-	OUTPUT_FILE "${OUTPUT_DIR}/epochnow_unix.1.gz" COMMAND_ERROR_IS_FATAL ANY)
+# gzip_n(INPUT OUTPUT): compress as dpkg wants it.
+function(gzip_n input output)
+	execute_process(COMMAND gzip -9n -c "${input}" OUTPUT_FILE "${output}" RESULT_VARIABLE failed)
+	if(failed)
+		message(FATAL_ERROR "package-docs.cmake: gzip ${input}: ${failed}")
+	endif()
+endfunction()
+gzip_n("${OUTPUT_DIR}/changelog" "${OUTPUT_DIR}/changelog.gz")
+gzip_n("${SOURCE_DIR}/man/epochnow_unix.1" "${OUTPUT_DIR}/epochnow_unix.1.gz")
