@@ -1,0 +1,40 @@
+# SPDX-License-Identifier: ISC
+#
+# Sourced by every check in this folder, after it has set $usage: strict
+# mode, the project's root as the working folder, --help, and the ways a
+# check reports.
+
+set -euo pipefail
+: "${usage:?a check sets usage before it sources lib.bash}"
+check=${0##*/}
+cd "$(dirname "$0")/../.."
+
+if [[ ${1:-} == -h || ${1:-} == --help ]]; then
+	echo "$usage"
+	exit 0
+fi
+
+# step TEXT: say what the check does next.
+step() {
+	echo "== $check: $*"
+}
+
+# fail TEXT: the check has failed.
+fail() {
+	echo "$check: $*" >&2
+	exit 1
+}
+
+# misuse: wrong arguments.
+misuse() {
+	echo "$usage" >&2
+	exit 2
+}
+
+# need_root WHAT: skip the check, saying why, unless it runs as root.
+need_root() {
+	if ((EUID != 0)); then
+		echo "$check: skipped: $1 needs root"
+		exit 0
+	fi
+}
