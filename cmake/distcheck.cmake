@@ -47,7 +47,7 @@ set(in_tree "")
 execute_process(COMMAND id -u OUTPUT_VARIABLE uid OUTPUT_STRIP_TRAILING_WHITESPACE)
 if(uid STREQUAL "0")
 	set(in_tree unshare -m --propagation private
-		sh -ec "mount --bind -o ro \"\$0\" \"\$0\"; exec \"\$@\"" "${source}")
+		sh -ec "mount --bind -o ro \"\$0\" \"\$0\" && exec \"\$@\"" "${source}")
 endif()
 
 # No git: a build from a tarball must not need one.
