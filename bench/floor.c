@@ -8,10 +8,13 @@ static const char line[] = "1796753157\n";
 void _start(void)
 {
 	long ret;
+	/* Formatters of different versions lay out asm operands differently. */
+	/* clang-format off */
 	__asm__ volatile("syscall"
 	                 : "=a"(ret)
 	                 : "a"(1L), "D"(1L), "S"(line), "d"(sizeof line - 1)
 	                 : "rcx", "r11", "memory");
 	__asm__ volatile("syscall" : : "a"(231L), "D"(0L) : "rcx", "r11", "memory");
+	/* clang-format on */
 	__builtin_unreachable();
 }
