@@ -9,7 +9,7 @@ load helpers
 @test "PIE, full RELRO and a non-executable stack" {
 	local what options pattern
 	while IFS='|' read -r what options pattern; do
-		# shellcheck disable=SC2086
+		# shellcheck disable=SC2086 # $options holds several of readelf's options
 		readelf -W $options "$EPOCHNOW" | grep -Eq -- "$pattern" || {
 			echo "missing: $what"
 			return 1

@@ -39,6 +39,7 @@ teardown() {
 # use_steady_clock: PROGRAM runs the program on a fixed reading where it can
 # take the test clock, and on the real clock where it cannot.
 use_steady_clock() {
+	# shellcheck disable=SC2034 # PROGRAM is for the suites that call this
 	if [[ -n ${EPOCHNOW_FAKECLOCK:-} ]]; then
 		export EPOCHNOW_FAKE_TIME=1234567890
 		PROGRAM=("${FAKED[@]}")

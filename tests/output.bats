@@ -46,7 +46,7 @@ load helpers
 	done
 	capture "${PROGRAM[@]}" "${cases[@]}"
 	prints_time
-	# shellcheck disable=SC2046
+	# shellcheck disable=SC2046 # a thousand arguments, one a number
 	capture "${PROGRAM[@]}" $(seq 1000)
 	prints_time
 }
