@@ -4,14 +4,15 @@
 # Start-up benchmark: times epochnow_unix, static and dynamic, against two
 # floors, a program without a C library that only writes one line and exits
 # and an empty dynamically linked C program, and against other ways of
-# printing the time; prints a markdown table and draws the medians as an SVG
-# bar chart.
+# printing the time; counts the instructions of one run of each with
+# callgrind, which unlike the times are the same from run to run; prints a
+# markdown table and draws the medians as an SVG bar chart.
 #
 # usage: bench/startup.sh [--quick] [--svg FILE]
 #   --quick   a few runs, to check that the benchmark works; its times mean nothing
 #   --svg     where to draw the chart (build/bench/startup.svg)
 #
-# Needs hyperfine, jq, strace, GNU time (/usr/bin/time), gnuplot, a C
+# Needs hyperfine, jq, strace, GNU time (/usr/bin/time), valgrind, gnuplot, a C
 # compiler and the project's build prerequisites; x86-64 Linux for the floor
 # program.
 set -euo pipefail
@@ -26,7 +27,7 @@ while (($#)); do
 	esac
 	shift
 done
-for tool in hyperfine jq strace /usr/bin/time gnuplot cc; do
+for tool in hyperfine jq strace /usr/bin/time valgrind gnuplot cc; do
 	command -v "$tool" >/dev/null || { echo "startup.sh: $tool is needed" >&2; exit 1; }
 done
 [[ $(uname -m) == x86_64 ]] || { echo "startup.sh: the floor program is x86-64 only" >&2; exit 1; }
@@ -80,23 +81,53 @@ floor=${medians[0]}
 empty=${medians[1]}
 date=${medians[4]}
 
+# instructions CMD...: the instructions one run of CMD executes, as callgrind
+# counts them, with standard output on /dev/null as in the timed runs; empty
+# where valgrind cannot run it.
+instructions() {
+	valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null |
+		sed -n 's/^==[0-9]*== Collected : \([0-9]*\)$/\1/p'
+}
+counts=()
+for i in "${!commands[@]}"; do
+	argv=()
+	eval "argv=(${commands[$i]})"
+	counts+=("$(instructions "${argv[@]}")")
+done
+
 echo "Start-up of one run: median of $runs runs of each, in $rounds rounds that start with a different command (hyperfine -N, $warmup warm-ups a round)."
 echo "$(date -u +%Y-%m-%d), $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //'), $(nproc) cores, Linux $(uname -r)."
 echo
-echo "| command | median (ms) | × floor | × empty dynamic | × \`date +%s\` | system calls | peak memory (KiB) | executable (bytes) |"
-echo "|---|---:|---:|---:|---:|---:|---:|---:|"
+echo "| command | median (ms) | × floor | × empty dynamic | × \`date +%s\` | instructions | × empty dynamic | system calls | peak memory (KiB) | executable (bytes) |"
+echo "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
 : >"$work/chart.dat"
 for i in "${!commands[@]}"; do
+	argv=()
 	eval "argv=(${commands[$i]})"
 	strace -f -qq -o "$work/trace" "${argv[@]}" >/dev/null
 	calls=$(wc -l <"$work/trace")
 	/usr/bin/time -f %M -o "$work/memory" "${argv[@]}" >/dev/null
 	size=$(stat -L -c %s "$(command -v "${argv[0]}")")
 	awk -v name="${names[$i]}" -v t="${medians[$i]}" -v floor="$floor" -v empty="$empty" -v date="$date" \
+		-v count="${counts[$i]}" -v empty_count="${counts[1]}" \
 		-v calls="$calls" -v memory="$(<"$work/memory")" -v size="$size" \
-		'BEGIN { printf "| %s | %.3f | %.2f | %.2f | %.2f | %d | %d | %d |\n", name, t * 1000, t / floor, t / empty, t / date, calls, memory, size }'
+		'BEGIN {
+			printf "| %s | %.3f | %.2f | %.2f | %.2f | ", name, t * 1000, t / floor, t / empty, t / date
+			if (count == "" || empty_count == "")
+				printf "— | — | "
+			else
+				printf "%d | %.2f | ", count, count / empty_count
+			printf "%d | %d | %d |\n", calls, memory, size
+		}'
 	printf '%d\t"%s"\t%s\n' "$i" "${names[$i]}" "${medians[$i]}" >>"$work/chart.dat"
 done
+
+# The budget: the default build executes at most 1.10 times the empty
+# dynamic program's instructions.  Counts, not times: they do not move.
+if [[ -n ${counts[1]} && -n ${counts[3]} ]] && ((counts[3] * 100 > counts[1] * 110)); then
+	echo "startup.sh: the default build executes ${counts[3]} instructions, over 1.10 times the empty program's ${counts[1]}" >&2
+	exit 1
+fi
 
 # One bar a command, the first at the top.
 mkdir -p "$(dirname "$svg")"
