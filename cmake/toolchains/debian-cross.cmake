@@ -7,7 +7,8 @@
 #   EPOCHNOW_CROSS_EMULATOR  the qemu-user program that runs it, e.g. qemu-arm
 #   EPOCHNOW_CROSS_FLAGS     compiler flags that choose a variant, e.g. -m32
 #   EPOCHNOW_CROSS_LIBDIR    that variant's libraries in /usr/<triplet>, when
-#                            they are not in lib (lib32 for -m32)
+#                            they are not in lib (lib32 for -m32 and n32);
+#                            Debian's g++-multilib-<triplet> installs them
 if(NOT EPOCHNOW_CROSS_TRIPLET OR NOT EPOCHNOW_CROSS_EMULATOR)
 	message(FATAL_ERROR "debian-cross.cmake needs EPOCHNOW_CROSS_TRIPLET and EPOCHNOW_CROSS_EMULATOR")
 endif()
@@ -26,15 +27,18 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
-# qemu looks for the program's loader and libraries in lib under its -L
-# root: for a variant whose libraries are elsewhere, make a root whose lib is
-# theirs.
+# qemu looks for the program's loader and libraries under its -L root, at the
+# paths the program names.  A variant's loader may be asked for in lib (SPARC
+# -m32: /lib/ld-linux.so.2) or in its own folder (MIPS n32: /lib32/ld.so.1),
+# so make a root where both are the variant's libraries.
 set(emulator_root ${sysroot})
 if(EPOCHNOW_CROSS_LIBDIR AND NOT EPOCHNOW_CROSS_LIBDIR STREQUAL "lib")
 	set(emulator_root ${CMAKE_BINARY_DIR}/target-root)
-	if(NOT EXISTS ${emulator_root}/lib)
-		file(MAKE_DIRECTORY ${emulator_root})
-		file(CREATE_LINK ${sysroot}/${EPOCHNOW_CROSS_LIBDIR} ${emulator_root}/lib SYMBOLIC)
-	endif()
+	foreach(dir lib ${EPOCHNOW_CROSS_LIBDIR})
+		if(NOT EXISTS ${emulator_root}/${dir})
+			file(MAKE_DIRECTORY ${emulator_root})
+			file(CREATE_LINK ${sysroot}/${EPOCHNOW_CROSS_LIBDIR} ${emulator_root}/${dir} SYMBOLIC)
+		endif()
+	endforeach()
 endif()
 set(CMAKE_CROSSCOMPILING_EMULATOR ${EPOCHNOW_CROSS_EMULATOR} -L ${emulator_root})
