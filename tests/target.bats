@@ -22,13 +22,19 @@ elf_summary() {
 	# The machines of the presets, named as in <elf.h>.
 	case $machine in
 	3) machine=EM_386 ;;
+	4) machine=EM_68K ;;
+	8) machine=EM_MIPS ;;
+	15) machine=EM_PARISC ;;
 	18) machine=EM_SPARC32PLUS ;;
+	20) machine=EM_PPC ;;
 	21) machine=EM_PPC64 ;;
 	22) machine=EM_S390 ;;
 	40) machine=EM_ARM ;;
+	43) machine=EM_SPARCV9 ;;
 	62) machine=EM_X86_64 ;;
 	183) machine=EM_AARCH64 ;;
 	243) machine=EM_RISCV ;;
+	36902) machine=EM_ALPHA ;;
 	*) machine="machine $machine" ;;
 	esac
 	local interpreter
