@@ -5,7 +5,6 @@
 # CMAKE_EXE_LINKER_FLAGS (a distribution's, for instance from
 # dpkg-buildflags), to which it adds only what they leave out; and
 # EPOCHNOW_HARDEN.
-include(CheckCXXCompilerFlag)
 
 # What the builder gave: a distribution's flags come in CMAKE_CXX_FLAGS and
 # CMAKE_EXE_LINKER_FLAGS, and the project adds only what they leave out.
@@ -34,18 +33,69 @@ macro(add_link_unless_given pattern)
 	endif()
 endmacro()
 
-if(EPOCHNOW_HARDEN AND CMAKE_CXX_COMPILER_ID MATCHES "^(GNU|Clang)$")
-	add_unless_given(" -f(no-)?stack-protector" -fstack-protector-strong)
-	check_cxx_compiler_flag(-fstack-clash-protection EPOCHNOW_CXX_STACK_CLASH)
-	if(EPOCHNOW_CXX_STACK_CLASH)
-		add_unless_given(" -f(no-)?stack-clash-protection" -fstack-clash-protection)
+# compiler_takes(FLAG RESULT): RESULT is "yes" when the compiler takes FLAG
+# for this target without a word, on a function with a buffer on its stack;
+# otherwise it is the compiler's complaint.  A warning counts: GCC only warns
+# for -fstack-protector on PA-RISC and Alpha, and then builds without it.
+function(compiler_takes flag result)
+	string(MAKE_C_IDENTIFIER "EPOCHNOW_CXX_TAKES${flag}" answer)
+	if(NOT DEFINED ${answer})
+		set(dir ${CMAKE_BINARY_DIR}/CMakeFiles/compiler-takes)
+		file(WRITE ${dir}/guarded.cpp "void use(char *);\nvoid guarded() { char buffer[64]; use(buffer); }\n")
+		message(CHECK_START "Whether the compiler takes ${flag}")
+		set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
+		try_compile(taken ${dir}/build SOURCES ${dir}/guarded.cpp
+			COMPILE_DEFINITIONS ${flag} -Werror OUTPUT_VARIABLE output)
+		if(taken)
+			set(said yes)
+			message(CHECK_PASS "yes")
+		else()
+			set(said "the compiler fails on it")
+			if(output MATCHES "(error|warning): ([^\n]*)")
+				string(REGEX REPLACE " \\[-Werror[^]]*\\]$" "" said "${CMAKE_MATCH_2}")
+			endif()
+			message(CHECK_FAIL "no: ${said}")
+		endif()
+		set(${answer} "${said}" CACHE INTERNAL "Whether the compiler takes ${flag}")
 	endif()
-	if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64|i[3-6]86|x86)$")
-		check_cxx_compiler_flag(-fcf-protection EPOCHNOW_CXX_CF_PROTECTION)
-		if(EPOCHNOW_CXX_CF_PROTECTION)
-			add_unless_given(" -f(no-)?cf-protection" -fcf-protection)
+	set(${result} "${${answer}}" PARENT_SCOPE)
+endfunction()
+
+# protection(NAME PATTERN FLAG): a protection, added with FLAG where the
+# compiler takes it and the given flags do not name it (match PATTERN).  What
+# the build claims goes to the hardening tests as EPOCHNOW_<NAME>: the flag
+# that gives it, or why it is not there.
+function(protection name pattern flag)
+	compiler_takes(${flag} taken)
+	string(REGEX MATCHALL "${pattern}[^ ]*" named "${given_compile_flags}")
+	if(named)
+		list(GET named -1 flag)
+		string(STRIP "${flag}" flag)
+	endif()
+	if(NOT taken STREQUAL "yes")
+		get_filename_component(compiler "${CMAKE_CXX_COMPILER}" NAME)
+		set(claim "unavailable here, ${compiler} says: ${taken}")
+	elseif(flag MATCHES "^-fno-|=none$")
+		set(claim "turned off by the given flags: ${flag}")
+	else()
+		set(claim "${flag}")
+		if(NOT named)
+			target_compile_options(epochnow_unix PRIVATE ${flag})
 		endif()
 	endif()
+	string(MAKE_C_IDENTIFIER "EPOCHNOW_${name}" variable)
+	string(TOUPPER "${variable}" variable)
+	set(EPOCHNOW_PROTECTIONS ${EPOCHNOW_PROTECTIONS} "${variable}=${claim}" PARENT_SCOPE)
+endfunction()
+
+set(EPOCHNOW_PROTECTIONS)
+if(EPOCHNOW_HARDEN AND CMAKE_CXX_COMPILER_ID MATCHES "^(GNU|Clang)$")
+	protection(stack-protector " -f(no-)?stack-protector" -fstack-protector-strong)
+	protection(stack-clash-protection " -f(no-)?stack-clash-protection" -fstack-clash-protection)
+	# Intel's indirect branch tracking and shadow stack; on ARMv8.3 and
+	# later, signed return addresses and branch target identification.
+	protection(cf-protection " -f(no-)?cf-protection" -fcf-protection)
+	protection(branch-protection " -mbranch-protection=" -mbranch-protection=standard)
 	# Fortified calls need the optimiser.  Level 3 needs
 	# __builtin_dynamic_object_size: GCC 12, Clang 9.
 	if(EPOCHNOW_OPTIMISED)

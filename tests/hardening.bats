@@ -1,8 +1,13 @@
 #!/usr/bin/env bats
 # SPDX-License-Identifier: ISC
 #
-# The executable carries the hardening a distribution would ship it with.
-# EPOCHNOW_COMPILER is the compiler that built it (CMake's compiler id).
+# The executable carries the hardening a distribution would ship it with,
+# each protection checked by what it did to the executable.
+# EPOCHNOW_COMPILER is the compiler that built it (CMake's compiler id),
+# EPOCHNOW_OBJDUMP the target's objdump, and EPOCHNOW_STACK_PROTECTOR,
+# EPOCHNOW_STACK_CLASH_PROTECTION, EPOCHNOW_CF_PROTECTION and
+# EPOCHNOW_BRANCH_PROTECTION each the flag the build claims the protection
+# by, or why the build does not claim it.
 
 load helpers
 
@@ -54,14 +59,61 @@ need_switches() {
 	readelf -W --dyn-syms "$EPOCHNOW" | grep -Eq '\b__printf_chk\b'
 }
 
-@test "stack protector, stack clash protection and, on x86, control-flow protection" {
-	need_switches
-	local recorded
-	recorded=$(switches)
-	echo "$recorded"
-	grep -qxE -- '-fstack-protector-(strong|all)' <<<"$recorded"
-	grep -qxF -- -fstack-clash-protection <<<"$recorded"
-	if readelf -h "$EPOCHNOW" | grep -Eq 'Machine: +(Advanced Micro Devices X86-64|Intel 80386)'; then
-		grep -qxE -- '-fcf-protection(=full)?' <<<"$recorded"
+# claimed PROTECTION: the build claims PROTECTION (its EPOCHNOW_<NAME>
+# holds the flag that gives it) or the test skips, saying why not.  GCC
+# must also have recorded that flag, or the flag with a value
+# (-fcf-protection=full).
+claimed() {
+	local claim=${!1}
+	[[ $claim == -* ]] || skip "$claim"
+	if [[ $EPOCHNOW_COMPILER == GNU ]]; then
+		switches | awk -v claim="$claim" '$0 == claim || index($0, claim "=") == 1 { found = 1 }
+			END { exit !found }' || {
+			echo "$claim is claimed but not among the recorded switches"
+			return 1
+		}
 	fi
+}
+
+# main_code: main's instructions, one a line, as the target's objdump (GNU's
+# or LLVM's) disassembles them.
+main_code() {
+	"$EPOCHNOW_OBJDUMP" -d --no-show-raw-insn "$EPOCHNOW" | awk '
+		/<main>:$/ { inside = 1; next }
+		inside && !NF { exit }
+		inside { sub(/^[ \t]*[0-9a-f]+:[ \t]*/, ""); print }'
+}
+
+# main_begins_with PATTERN: main's first instruction matches PATTERN.
+main_begins_with() {
+	local first
+	first=$(main_code | sed -n 1p)
+	echo "main begins with: $first"
+	grep -Eq -- "$1" <<<"$first"
+}
+
+@test "stack protector: main guards its frame" {
+	claimed EPOCHNOW_STACK_PROTECTOR
+	# main passes the address of a local to clock_gettime: a guarded frame,
+	# which calls __stack_chk_fail when the guard has been overwritten.
+	readelf -W --dyn-syms "$EPOCHNOW" | grep -Eq ' UND __stack_chk_fail\b'
+}
+
+@test "stack clash protection: switched on" {
+	claimed EPOCHNOW_STACK_CLASH_PROTECTION
+	# It probes each page of a frame larger than a page as the frame is made;
+	# main's frame is far smaller, so the recorded switch is all there is.
+	need_switches
+}
+
+@test "control-flow protection: main is an indirect branch target" {
+	claimed EPOCHNOW_CF_PROTECTION
+	main_begins_with '^endbr(32|64)\b'
+}
+
+@test "branch protection: main is a branch target and signs its return address" {
+	claimed EPOCHNOW_BRANCH_PROTECTION
+	# A bti, or a paciasp, which is a landing pad too.
+	main_begins_with '^(bti|paciasp|pacibsp)\b'
+	main_code | grep -E '^(paciasp|pacibsp)\b' >/dev/null
 }
