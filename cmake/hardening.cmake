@@ -92,8 +92,9 @@ set(EPOCHNOW_PROTECTIONS)
 if(EPOCHNOW_HARDEN AND CMAKE_CXX_COMPILER_ID MATCHES "^(GNU|Clang)$")
 	protection(stack-protector " -f(no-)?stack-protector" -fstack-protector-strong)
 	protection(stack-clash-protection " -f(no-)?stack-clash-protection" -fstack-clash-protection)
-	# Intel's indirect branch tracking and shadow stack; on ARMv8.3 and
-	# later, signed return addresses and branch target identification.
+	# x86: Intel's indirect branch tracking and shadow stack.  64-bit ARM:
+	# signed return addresses (ARMv8.3) and branch target identification
+	# (ARMv8.5), both no-ops on older cores.
 	protection(cf-protection " -f(no-)?cf-protection" -fcf-protection)
 	protection(branch-protection " -mbranch-protection=" -mbranch-protection=standard)
 	# Fortified calls need the optimiser.  Level 3 needs
