@@ -33,10 +33,12 @@ macro(add_link_unless_given pattern)
 	endif()
 endmacro()
 
-# compiler_takes(FLAG RESULT): RESULT is "yes" when the compiler takes FLAG
-# for this target without a word, on a function with a buffer on its stack;
-# otherwise it is the compiler's complaint.  A warning counts: GCC only warns
-# for -fstack-protector on PA-RISC and Alpha, and then builds without it.
+# compiler_takes(FLAG RESULT [SYMBOL]): RESULT is "yes" when the compiler
+# takes FLAG for this target without a word, on a function with a buffer on
+# its stack, and the function then refers to SYMBOL where one is named;
+# otherwise it says why not.  A warning counts: GCC 12 only warns for
+# -fstack-protector on PA-RISC and Alpha, and GCC 14 takes it on PA-RISC
+# without a word; both then build an unguarded function.
 function(compiler_takes flag result)
 	string(MAKE_C_IDENTIFIER "EPOCHNOW_CXX_TAKES${flag}" answer)
 	if(NOT DEFINED ${answer})
@@ -45,15 +47,26 @@ function(compiler_takes flag result)
 		message(CHECK_START "Whether the compiler takes ${flag}")
 		set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
 		try_compile(taken ${dir}/build SOURCES ${dir}/guarded.cpp
-			COMPILE_DEFINITIONS ${flag} -Werror OUTPUT_VARIABLE output)
+			COMPILE_DEFINITIONS ${flag} -Werror OUTPUT_VARIABLE output COPY_FILE ${dir}/guarded.a)
+		get_filename_component(compiler "${CMAKE_CXX_COMPILER}" NAME)
 		if(taken)
 			set(said yes)
-			message(CHECK_PASS "yes")
+			if(ARGV2)
+				file(STRINGS ${dir}/guarded.a symbols REGEX "${ARGV2}")
+				if(NOT symbols)
+					set(said "${compiler} takes ${flag} without a word, but builds no call to ${ARGV2}")
+				endif()
+			endif()
 		else()
-			set(said "the compiler fails on it")
+			set(said "${compiler} fails on it")
 			if(output MATCHES "(error|warning): ([^\n]*)")
 				string(REGEX REPLACE " \\[-Werror[^]]*\\]$" "" said "${CMAKE_MATCH_2}")
+				set(said "${compiler} says: ${said}")
 			endif()
+		endif()
+		if(said STREQUAL "yes")
+			message(CHECK_PASS "yes")
+		else()
 			message(CHECK_FAIL "no: ${said}")
 		endif()
 		set(${answer} "${said}" CACHE INTERNAL "Whether the compiler takes ${flag}")
@@ -61,20 +74,19 @@ function(compiler_takes flag result)
 	set(${result} "${${answer}}" PARENT_SCOPE)
 endfunction()
 
-# protection(NAME PATTERN FLAG): a protection, added with FLAG where the
-# compiler takes it and the given flags do not name it (match PATTERN).  What
-# the build claims goes to the hardening tests as EPOCHNOW_<NAME>: the flag
-# that gives it, or why it is not there.
+# protection(NAME PATTERN FLAG [SYMBOL]): a protection, added with FLAG
+# where the compiler takes it (compiler_takes) and the given flags do not
+# name it (match PATTERN).  What the build claims goes to the hardening tests
+# as EPOCHNOW_<NAME>: the flag that gives it, or why it is not there.
 function(protection name pattern flag)
-	compiler_takes(${flag} taken)
+	compiler_takes(${flag} taken ${ARGN})
 	string(REGEX MATCHALL "${pattern}[^ ]*" named "${given_compile_flags}")
 	if(named)
 		list(GET named -1 flag)
 		string(STRIP "${flag}" flag)
 	endif()
 	if(NOT taken STREQUAL "yes")
-		get_filename_component(compiler "${CMAKE_CXX_COMPILER}" NAME)
-		set(claim "unavailable here, ${compiler} says: ${taken}")
+		set(claim "unavailable here: ${taken}")
 	elseif(flag MATCHES "^-fno-|=none$")
 		set(claim "turned off by the given flags: ${flag}")
 	else()
@@ -90,7 +102,7 @@ endfunction()
 
 set(EPOCHNOW_PROTECTIONS)
 if(EPOCHNOW_HARDEN AND CMAKE_CXX_COMPILER_ID MATCHES "^(GNU|Clang)$")
-	protection(stack-protector " -f(no-)?stack-protector" -fstack-protector-strong)
+	protection(stack-protector " -f(no-)?stack-protector" -fstack-protector-strong __stack_chk_fail)
 	protection(stack-clash-protection " -f(no-)?stack-clash-protection" -fstack-clash-protection)
 	# x86: Intel's indirect branch tracking and shadow stack.  64-bit ARM:
 	# signed return addresses (ARMv8.3) and branch target identification
