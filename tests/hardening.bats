@@ -92,6 +92,25 @@ main_begins_with() {
 	grep -Eq -- "$1" <<<"$first"
 }
 
+@test "x86 and 64-bit ARM claim every protection their compilers give" {
+	local machine expected
+	machine=$(readelf -h "$EPOCHNOW" | sed -n 's/^ *Machine: *//p')
+	case $machine in
+	"Advanced Micro Devices X86-64" | "Intel 80386")
+		expected="STACK_PROTECTOR STACK_CLASH_PROTECTION CF_PROTECTION" ;;
+	AArch64) expected="STACK_PROTECTOR STACK_CLASH_PROTECTION BRANCH_PROTECTION" ;;
+	*) skip "what $machine's compilers give differs from one to another" ;;
+	esac
+	local protection claim
+	for protection in $expected; do
+		claim=EPOCHNOW_$protection
+		[[ ${!claim} == -* ]] || {
+			echo "$machine, yet $protection is not claimed: ${!claim}"
+			return 1
+		}
+	done
+}
+
 @test "stack protector: main guards its frame" {
 	claimed EPOCHNOW_STACK_PROTECTOR
 	# main passes the address of a local to clock_gettime: a guarded frame,
