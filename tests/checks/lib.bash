@@ -38,3 +38,15 @@ need_root() {
 		exit 0
 	fi
 }
+
+# debian_mirror: the Debian archive that this machine's apt takes its own
+# release from, read at run time.
+debian_mirror() {
+	local release mirror
+	release=$(. /etc/os-release && echo "$VERSION_CODENAME")
+	# shellcheck disable=SC2016 # $(FIELD) is apt's placeholder, not the shell's
+	mirror=$(apt-get indextargets --format '$(RELEASE) $(CREATED_BY) $(REPO_URI)' |
+		awk -v release="$release" '$1 == release && $2 == "Packages" && !found { print $3; found = 1 }')
+	[[ -n $mirror ]] || fail "apt knows no archive for $release: run apt-get update first"
+	echo "$mirror"
+}
