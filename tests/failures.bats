@@ -23,6 +23,13 @@ with_sigpipe() {
 	fails_with "$(write_error EPIPE)"
 }
 
+@test "a close that fails is a write error" {
+	need_fakeclock
+	# NFS and FUSE report a write that failed only when the file is closed.
+	EPOCHNOW_FAKE_CLOSE_ERRNO=EIO capture_stderr "${FAKED[@]}" >/dev/null
+	fails_with "$(write_error EIO)"
+}
+
 @test "SIGPIPE keeps its default disposition" {
 	capture_stderr with_sigpipe DEFAULT "${REAL[@]}"
 	((status == 128 + 13))

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: ISC
 //
 // A clock for the tests, preloaded into epochnow_unix in place of the C
-// library's clock_gettime() for CLOCK_REALTIME, and of its time():
+// library's clock_gettime() for CLOCK_REALTIME, and of its time(); and a
+// close of standard output that fails:
 //
-//   EPOCHNOW_FAKE_TIME=N       the clock reads N seconds
-//   EPOCHNOW_FAKE_ERRNO=NAME   the clock cannot be read: -1 with errno NAME
-//   EPOCHNOW_FAKE_LOG=FILE     every reading appends a line to FILE
+//   EPOCHNOW_FAKE_TIME=N[.F]         the clock reads N seconds and the fraction F
+//   EPOCHNOW_FAKE_ERRNO=NAME         the clock cannot be read: -1 with errno NAME
+//   EPOCHNOW_FAKE_LOG=FILE           every reading appends a line to FILE
+//   EPOCHNOW_FAKE_CLOSE_ERRNO=NAME   fclose(stdout) closes, then fails with NAME
 //
 // With neither of the first two set, the real clock is read.  A reading that
 // does not fit the caller's time_t fails with EOVERFLOW, as glibc's 32-bit
@@ -17,6 +19,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <stdint.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <time.h>
@@ -83,8 +86,28 @@ int real_clock_gettime(clockid_t clock, timespec_legacy *ts)
 	return real<int (*)(clockid_t, timespec_legacy *)>("clock_gettime")(clock, ts);
 }
 
+// "[-]N[.F]" as a timespec holds it: the second that has begun, rounded
+// down (-0.5 is 0.5 s into second -1), and the nanoseconds into it.
+void parse_reading(const char *text, int64_t &seconds, long &nanoseconds)
+{
+	char *rest = nullptr;
+	seconds = strtoll(text, &rest, 10);
+	nanoseconds = 0;
+	if (*rest == '.') {
+		long scale = 100000000;
+		for (const char *digit = rest + 1; *digit >= '0' && *digit <= '9' && scale > 0; digit++) {
+			nanoseconds += (*digit - '0') * scale;
+			scale /= 10;
+		}
+	}
+	if (text[0] == '-' && nanoseconds > 0) {
+		seconds -= 1;
+		nanoseconds = 1000000000 - nanoseconds;
+	}
+}
+
 // The reading the environment asks for; false, with errno set, for a failure.
-bool read_clock(int64_t &seconds)
+bool read_clock(int64_t &seconds, long &nanoseconds)
 {
 	if (const char *log = getenv("EPOCHNOW_FAKE_LOG")) {
 		const int fd = open(log, O_WRONLY | O_APPEND | O_CREAT, 0644);
@@ -98,22 +121,23 @@ bool read_clock(int64_t &seconds)
 		return false;
 	}
 	if (const char *fixed = getenv("EPOCHNOW_FAKE_TIME")) {
-		seconds = strtoll(fixed, nullptr, 10);
+		parse_reading(fixed, seconds, nanoseconds);
 		return true;
 	}
 	timespec_legacy now{};
 	if (real_clock_gettime(CLOCK_REALTIME, &now) != 0)
 		return false;
 	seconds = now.tv_sec;
+	nanoseconds = now.tv_nsec;
 	return true;
 }
 
-// The reading as Seconds; false, with errno set, for a failure.
+// The reading's seconds as Seconds; false, with errno set, for a failure.
 template <typename Seconds>
-bool read_clock_as(Seconds &result)
+bool read_clock_as(Seconds &result, long &nanoseconds)
 {
 	int64_t seconds = 0;
-	if (!read_clock(seconds))
+	if (!read_clock(seconds, nanoseconds))
 		return false;
 	if (static_cast<int64_t>(static_cast<Seconds>(seconds)) != seconds) {
 		errno = EOVERFLOW;
@@ -127,7 +151,8 @@ template <typename Seconds>
 Seconds fake_time(Seconds *result)
 {
 	Seconds seconds;
-	if (!read_clock_as(seconds))
+	long nanoseconds;
+	if (!read_clock_as(seconds, nanoseconds))
 		return -1;
 	if (result != nullptr)
 		*result = seconds;
@@ -140,8 +165,10 @@ int fake_clock_gettime(clockid_t clock, Timespec *ts, const char *symbol)
 	if (clock != CLOCK_REALTIME)
 		return real<int (*)(clockid_t, Timespec *)>(symbol)(clock, ts);
 	Timespec reading{};
-	if (!read_clock_as(reading.tv_sec))
+	long nanoseconds;
+	if (!read_clock_as(reading.tv_sec, nanoseconds))
 		return -1;
+	reading.tv_nsec = static_cast<decltype(reading.tv_nsec)>(nanoseconds);
 	*ts = reading;
 	return 0;
 }
@@ -183,3 +210,18 @@ extern "C" int clock_gettime(clockid_t clock, timespec *ts) CLIB_NOEXCEPT
 	return fake_clock_gettime(clock, ts, "clock_gettime");
 }
 #endif
+
+// NFS and FUSE report a write that failed only when the file is closed.
+// fclose is not declared noexcept anywhere: it is a cancellation point.
+extern "C" int fclose(FILE *stream)
+{
+	const bool is_stdout = stream == stdout;
+	const int closed = real<int (*)(FILE *)>("fclose")(stream);
+	const char *name = getenv("EPOCHNOW_FAKE_CLOSE_ERRNO");
+	if (!is_stdout || name == nullptr)
+		return closed;
+	errno = errno_named(name);
+	if (errno == 0)
+		abort();  // a test asked for an errno this library does not know
+	return EOF;
+}

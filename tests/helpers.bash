@@ -6,8 +6,11 @@
 # that runs it here when it was built for another machine (empty otherwise);
 # EPOCHNOW_FAKECLOCK, the test clock to preload (empty when the executable
 # cannot take one); EPOCHNOW_STRERROR, the reporter of its C library's error
-# messages; EPOCHNOW_TIME_T_BITS, the width of its time_t; EPOCHNOW_BOUNDARY,
-# the helper that starts it as a second begins.
+# messages; EPOCHNOW_CONVENTIONS, the reporter of the locale and time zone
+# that C library takes from the environment; EPOCHNOW_LOCALES, where locales
+# that are missing are made; EPOCHNOW_TIME_T_BITS, the width of its time_t;
+# EPOCHNOW_CLOCK_CALL, the call it reads the clock with (clock_gettime or
+# time); EPOCHNOW_BOUNDARY, the helper that starts it as a second begins.
 #
 # Written for bats 1.2.1 and later: each test makes its own scratch folder,
 # TEST_TMPDIR, where later versions would give BATS_TEST_TMPDIR.
@@ -21,6 +24,7 @@ setup() {
 	# target's library itself: it hands the preload to the program.
 	REAL=("${emulator[@]}" "$EPOCHNOW")
 	STRERROR=("${emulator[@]}" "$EPOCHNOW_STRERROR")
+	CONVENTIONS=("${emulator[@]}" "$EPOCHNOW_CONVENTIONS")
 	if ((${#emulator[@]})); then
 		FAKED=("${emulator[@]}" -E "LD_PRELOAD=$EPOCHNOW_FAKECLOCK" "$EPOCHNOW")
 	else
@@ -76,6 +80,35 @@ clock_error() {
 }
 write_error() {
 	echo "epochnow_unix: write error: $("${STRERROR[@]}" "$1")"
+}
+
+# numeric_locale SETTING: NUMERIC, the numeric locale that the program's C
+# library takes from SETTING (such as LANG=fr_FR.UTF-8), as
+# NAME|DECIMAL|THOUSANDS, and LOCALE_ENV, the env command that puts it in
+# effect.  A locale that C library
+# cannot find is made with localedef into EPOCHNOW_LOCALES, in the byte
+# order of the program, and taken from there through LOCPATH.
+numeric_locale() {
+	LOCALE_ENV=(env -u LC_ALL -u LC_NUMERIC -u LANG -u LOCPATH "$1")
+	local name=${1#*=} made
+	NUMERIC=$("${LOCALE_ENV[@]}" "${CONVENTIONS[@]}" numeric)
+	if [[ $NUMERIC == unavailable ]]; then
+		made=$EPOCHNOW_LOCALES/$name
+		if [[ ! -d $made ]]; then
+			local -a order=(--little-endian)
+			[[ $(od -An -tu1 -j5 -N1 "$EPOCHNOW") -eq 2 ]] && order=(--big-endian)
+			mkdir -p "$EPOCHNOW_LOCALES"
+			rm -rf "$made.new"
+			# Status 1 is a warning about the definition; the files are made.
+			if localedef "${order[@]}" -i "${name%%.*}" -f "${name#*.}" "$made.new" >&2 || (($? == 1)); then
+				mv "$made.new" "$made"
+			else
+				echo "cannot make $name (is Debian's locales installed?)" >&2
+			fi
+		fi
+		LOCALE_ENV+=("LOCPATH=$EPOCHNOW_LOCALES")
+		NUMERIC=$("${LOCALE_ENV[@]}" "${CONVENTIONS[@]}" numeric)
+	fi
 }
 
 need_fakeclock() {

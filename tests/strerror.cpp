@@ -12,7 +12,7 @@ int main(int argc, char **argv)
 {
 	const int value = argc == 2 ? errno_named(argv[1]) : 0;
 	if (value == 0) {
-		fprintf(stderr, "usage: strerror EBADF|EFAULT|EINVAL|ENOSPC|EOVERFLOW|EPERM|EPIPE\n");
+		fprintf(stderr, "usage: strerror EBADF|EFAULT|EINVAL|EIO|ENOSPC|EOVERFLOW|EPERM|EPIPE\n");
 		return 2;
 	}
 	printf("%s\n", strerror(value));
