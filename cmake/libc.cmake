@@ -3,7 +3,8 @@
 # The C library the program is built against and how it is linked: where
 # clock_gettime lives (the C library, or librt on older systems), the
 # system's C library or musl, dynamic or static.  Reads from outside:
-# EPOCHNOW_MUSL and EPOCHNOW_STATIC, and whether musl-tools is installed.
+# EPOCHNOW_MUSL, EPOCHNOW_STATIC and EPOCHNOW_NO_CLOCK_REALTIME, and whether
+# musl-tools is installed.
 # Defines epochnow_use_libc(), which the tests' helpers use too.
 include(CheckLinkerFlag)
 
@@ -17,6 +18,12 @@ if(NOT EPOCHNOW_CLOCK_GETTIME_IN_LIBC)
 	if(EPOCHNOW_CLOCK_GETTIME_IN_LIBRT)
 		target_link_libraries(epochnow_unix PRIVATE rt)
 	endif()
+endif()
+
+# Where <time.h> has no CLOCK_REALTIME the program reads the clock with
+# time(); this builds that path on a system that has it.
+if(EPOCHNOW_NO_CLOCK_REALTIME)
+	target_compile_options(epochnow_unix PRIVATE -include ${CMAKE_CURRENT_LIST_DIR}/no-clock-realtime.h)
 endif()
 
 # Nothing of the C++ runtime is used: do not make the loader map it (musl
