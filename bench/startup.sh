@@ -9,8 +9,12 @@
 # markdown table and draws the medians as an SVG bar chart.
 #
 # usage: bench/startup.sh [--quick] [--svg FILE]
-#   --quick   a few runs, to check that the benchmark works; its times mean nothing
-#   --svg     where to draw the chart (build/bench/startup.svg)
+#        bench/startup.sh --check-exports
+#   --quick          a few runs, to check that the benchmark works; its times mean nothing
+#   --svg            where to draw the chart (build/bench/startup.svg)
+#   --check-exports  read the saved exports of hyperfine 1.x and 2.0 in
+#                    bench/exports, each of "true" and "sleep 0.001", three
+#                    runs each, as the benchmark reads its own
 #
 # Needs hyperfine, jq, strace, GNU time (/usr/bin/time), valgrind, gnuplot, a C
 # compiler and the project's build prerequisites; x86-64 Linux for the floor
@@ -18,12 +22,36 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# run_times EXPORT ROUND N: one line a run of hyperfine's JSON EXPORT: the
+# command's place in the list, and its time in seconds.  The exports of
+# round ROUND list the N commands starting with the ROUND-th.  hyperfine 1.x
+# gives each command's times in seconds; 2.0 gives a measurement a run,
+# its time_wall_clock a value with its unit.
+run_times() {
+	jq -r --argjson round "$2" --argjson n "$3" '
+		{"second": 1, "millisecond": 1e-3, "microsecond": 1e-6} as $units |
+		.results | to_entries[] | ((.key + $round) % $n) as $i |
+		(.value.times // [.value.measurements[].time_wall_clock | .value * $units[.unit]])[] |
+		"\($i) \(.)"' "$1"
+}
+
 runs=500 warmup=5 svg=build/bench/startup.svg
 while (($#)); do
 	case $1 in
 	--quick) runs=20 warmup=1 ;;
 	--svg) svg=${2:?startup.sh: --svg needs a file}; shift ;;
-	*) echo "usage: bench/startup.sh [--quick] [--svg FILE]" >&2; exit 2 ;;
+	--check-exports)
+		for export in bench/exports/*.json; do
+			times=$(run_times "$export" 0 2)
+			echo "$export: $(paste -sd " " <<<"$times")"
+			# Three runs of each, every one of "sleep 0.001" at least 1 ms.
+			awk '{ n[$1]++ } $1 == 1 && $2 < 0.001 || $2 <= 0 { bad = 1 }
+				END { exit bad || n[0] != 3 || n[1] != 3 || length(n) != 2 }' <<<"$times" ||
+				{ echo "startup.sh: $export is not read as it should be" >&2; exit 1; }
+		done
+		exit 0
+		;;
+	*) echo "usage: bench/startup.sh [--quick] [--svg FILE] | --check-exports" >&2; exit 2 ;;
 	esac
 	shift
 done
@@ -62,10 +90,7 @@ for ((round = 0; round < rounds; round++)); do
 	done
 	hyperfine -N --style none --warmup "$warmup" --runs $((runs / rounds)) \
 		--export-json "$work/round.json" "${order[@]}" 2>>"$work/hyperfine.log"
-	# One line a run: the command's place in the list, and its time.
-	jq -r --argjson round "$round" --argjson n ${#commands[@]} \
-		'.results | to_entries[] | ((.key + $round) % $n) as $i | .value.times[] | "\($i) \(.)"' \
-		"$work/round.json" >>"$work/times"
+	run_times "$work/round.json" "$round" ${#commands[@]} >>"$work/times"
 done
 
 # median I: the median of the runs of the I-th command, in seconds.

@@ -45,7 +45,7 @@ need_switches() {
 		local symbols
 		symbols=$(readelf -W --dyn-syms "$EPOCHNOW")
 		grep -Eq '\bprintf\b' <<<"$symbols"
-		[[ $(grep -Ec '\b__printf_chk\b' <<<"$symbols") == 0 ]]
+		[[ $(grep -Ec '\b__printf_chk' <<<"$symbols") == 0 ]]
 		return
 	fi
 	[[ $EPOCHNOW_COMPILER == GNU ]] ||
@@ -56,7 +56,9 @@ need_switches() {
 	if [[ -z $level || $level == -O0 ]]; then
 		skip "built without optimisation (${level:-no -O}): there is nothing to fortify"
 	fi
-	readelf -W --dyn-syms "$EPOCHNOW" | grep -Eq '\b__printf_chk\b'
+	# Where long double is IEEE 128-bit (64-bit POWER with GCC 16), glibc
+	# names it __printf_chkieee128.
+	readelf -W --dyn-syms "$EPOCHNOW" | grep -Eq '\b__printf_chk(ieee128)?\b'
 }
 
 # claimed PROTECTION: the build claims PROTECTION (its EPOCHNOW_<NAME>
