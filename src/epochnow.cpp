@@ -17,28 +17,82 @@
 #include <string.h>
 #include <time.h>
 
-int main(int, char *[])
+// 32-bit SPARC and PowerPC kernels keep the seconds of their 32-bit vDSO's
+// clock in 32 bits and do not say when those overflow, in 2106, and glibc
+// takes the wrapped answer as true, through clock_gettime() and time()
+// alike.  There the kernel's own 64-bit call is asked instead.
+#if defined(__linux__) &&                                                                                    \
+	((defined(__sparc__) && !defined(__arch64__)) || (defined(__powerpc__) && !defined(__powerpc64__)))
+#include <sys/syscall.h>
+#include <unistd.h>
+#ifdef SYS_clock_gettime64
+#define EPOCHNOW_KERNEL_CLOCK64 1
+#endif
+#endif
+
+namespace {
+
+// Read the C library's clock into NOW: 0, or -1 with errno set.
+int read_clock(time_t &now)
 {
 #ifdef CLOCK_REALTIME
 	// The real-time clock itself: time() may read a copy that the kernel
 	// updates once a tick, and so still show the second before for the
 	// first milliseconds of each second.  The fraction is dropped.
 	struct timespec ts;
-	if (clock_gettime(CLOCK_REALTIME, &ts) != 0) {
-		fprintf(stderr, "epochnow_unix: cannot read the clock: %s\n", strerror(errno));
-		return 1;
-	}
-	const time_t now = ts.tv_sec;
+	if (clock_gettime(CLOCK_REALTIME, &ts) != 0)
+		return -1;
+	now = ts.tv_sec;
 #else
 	// time() may fail only by returning -1 and setting errno; -1 alone is a
 	// real reading, the last second of 1969.
 	errno = 0;
-	const time_t now = time(NULL);
-	if (now == static_cast<time_t>(-1) && errno != 0) {
+	now = time(NULL);
+	if (now == static_cast<time_t>(-1) && errno != 0)
+		return -1;
+#endif
+	return 0;
+}
+
+#ifdef EPOCHNOW_KERNEL_CLOCK64
+// Read the kernel's 64-bit real-time clock into NOW: 0, or -1 with errno
+// set, ENOSYS where the kernel is older than Linux 5.1 and has no such call,
+// and EOVERFLOW where the reading does not fit a 32-bit time_t.
+int read_kernel_clock64(time_t &now)
+{
+	struct {
+		long long tv_sec;
+		long long tv_nsec;
+	} ts;
+	// The real-time clock is 0 in the kernel's interface, whatever <time.h>
+	// offers.
+	if (syscall(SYS_clock_gettime64, 0, &ts) != 0)
+		return -1;
+	now = static_cast<time_t>(ts.tv_sec);
+	if (now != ts.tv_sec) {
+		errno = EOVERFLOW;
+		return -1;
+	}
+	return 0;
+}
+#endif
+
+}  // namespace
+
+int main(int, char *[])
+{
+	time_t now = 0;
+#ifdef EPOCHNOW_KERNEL_CLOCK64
+	int failed = read_kernel_clock64(now);
+	if (failed != 0 && errno == ENOSYS)
+		failed = read_clock(now);
+#else
+	const int failed = read_clock(now);
+#endif
+	if (failed != 0) {
 		fprintf(stderr, "epochnow_unix: cannot read the clock: %s\n", strerror(errno));
 		return 1;
 	}
-#endif
 
 	// Where time_t is wider than long (32-bit systems with 64-bit time),
 	// hand the full value over as long long.  The test is on constants:

@@ -8,8 +8,11 @@
 //   EPOCHNOW_FAKE_ERRNO=NAME         the clock cannot be read: -1 with errno NAME
 //   EPOCHNOW_FAKE_LOG=FILE           every reading appends a line to FILE
 //   EPOCHNOW_FAKE_CLOSE_ERRNO=NAME   fclose(stdout) closes, then fails with NAME
+//   EPOCHNOW_FAKE_KERNEL=old         the kernel has no clock_gettime64 call
 //
-// With neither of the first two set, the real clock is read.  A reading that
+// With neither of the first two set, the real clock is read.  Where the
+// program asks the kernel's clock_gettime64 itself, through syscall() (on
+// 32-bit SPARC and PowerPC), that call reads the same clock.  A reading that
 // does not fit the caller's time_t fails with EOVERFLOW, as glibc's 32-bit
 // calls do.  Other clocks are the C library's.  On 32-bit glibc a program
 // built with 64-bit time calls __clock_gettime64 and __time64 instead, so
@@ -18,10 +21,12 @@
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <stdarg.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -225,3 +230,37 @@ extern "C" int fclose(FILE *stream)
 		abort();  // a test asked for an errno this library does not know
 	return EOF;
 }
+
+#ifdef SYS_clock_gettime64
+// The kernel's own timespec: 64-bit seconds and nanoseconds.
+struct kernel_timespec {
+	int64_t tv_sec;
+	int64_t tv_nsec;
+};
+
+extern "C" long syscall(long number, ...) CLIB_NOEXCEPT
+{
+	// As the C library's syscall does, take six arguments, whatever the call.
+	va_list args;
+	va_start(args, number);
+	long arg[6];
+	for (long &each : arg)
+		each = va_arg(args, long);
+	va_end(args);
+	if (number != SYS_clock_gettime64 || arg[0] != CLOCK_REALTIME)
+		return real<long (*)(long, ...)>("syscall")(
+			number, arg[0], arg[1], arg[2], arg[3], arg[4], arg[5]);
+	const char *kernel = getenv("EPOCHNOW_FAKE_KERNEL");
+	if (kernel != nullptr && strcmp(kernel, "old") == 0) {
+		errno = ENOSYS;
+		return -1;
+	}
+	kernel_timespec reading{};
+	long nanoseconds;
+	if (!read_clock_as(reading.tv_sec, nanoseconds))
+		return -1;
+	reading.tv_nsec = nanoseconds;
+	*reinterpret_cast<kernel_timespec *>(arg[1]) = reading;
+	return 0;
+}
+#endif
