@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: ISC
 //
-// boundary PROGRAM [ARG...]: at three boundaries of the real-time clock's
-// seconds, wait until a new second has begun, start PROGRAM at once and check
-// that it printed that second (or a later one, should it have started late).
-// A program that reads a clock updated only once per scheduler tick prints
-// the second before during the first milliseconds of each second, and fails.
+// boundary [-n RUNS] PROGRAM [ARG...]: at RUNS boundaries of the real-time
+// clock's seconds (3 unless told), wait until a new second has begun, start
+// PROGRAM at once and check that it printed that second (or a later one,
+// should it have started late).  A program that reads a clock updated only
+// once per scheduler tick prints the second before during the first
+// milliseconds of each second, and fails.
 //
 // Exits 0 when every run printed a second in time, 1 when one did not, and 2
 // when PROGRAM could not be run.
@@ -63,12 +64,18 @@ bool run(char **argv, std::string &output)
 
 int main(int argc, char **argv)
 {
-	if (argc < 2) {
-		fprintf(stderr, "usage: boundary PROGRAM [ARG...]\n");
+	int runs = 3;
+	if (argc > 2 && strcmp(argv[1], "-n") == 0) {
+		runs = atoi(argv[2]);
+		argv += 2;
+		argc -= 2;
+	}
+	if (argc < 2 || runs < 1) {
+		fprintf(stderr, "usage: boundary [-n RUNS] PROGRAM [ARG...]\n");
 		return 2;
 	}
 	int late = 0;
-	for (int boundary = 0; boundary < 3; boundary++) {
+	for (int boundary = 0; boundary < runs; boundary++) {
 		// Spin rather than sleep: waking from a sleep takes longer than the
 		// window in which a lagging clock shows.
 		const time_t before = now();
