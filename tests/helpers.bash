@@ -85,9 +85,9 @@ write_error() {
 # numeric_locale SETTING: NUMERIC, the numeric locale that the program's C
 # library takes from SETTING (such as LANG=fr_FR.UTF-8), as
 # NAME|DECIMAL|THOUSANDS, and LOCALE_ENV, the env command that puts it in
-# effect.  A locale that C library
-# cannot find is made with localedef into EPOCHNOW_LOCALES, in the byte
-# order of the program, and taken from there through LOCPATH.
+# effect.  A locale that C library cannot find is made with localedef into
+# EPOCHNOW_LOCALES, in the byte order of the program, and taken from there
+# through LOCPATH.
 numeric_locale() {
 	LOCALE_ENV=(env -u LC_ALL -u LC_NUMERIC -u LANG -u LOCPATH "$1")
 	local name=${1#*=} made
