@@ -85,28 +85,33 @@ write_error() {
 # numeric_locale SETTING: NUMERIC, the numeric locale that the program's C
 # library takes from SETTING (such as LANG=fr_FR.UTF-8), as
 # NAME|DECIMAL|THOUSANDS, and LOCALE_ENV, the env command that puts it in
-# effect.  A locale that C library cannot find is made with localedef into
-# EPOCHNOW_LOCALES, in the byte order of the program, and taken from there
-# through LOCPATH.
+# effect.  A locale that C library cannot find is made with localedef, in
+# the byte order of the program, into a folder of EPOCHNOW_LOCALES named for
+# that order and for localedef's glibc, which builds may share, and taken
+# from there through LOCPATH.
 numeric_locale() {
 	LOCALE_ENV=(env -u LC_ALL -u LC_NUMERIC -u LANG -u LOCPATH "$1")
 	local name=${1#*=} made
 	NUMERIC=$("${LOCALE_ENV[@]}" "${CONVENTIONS[@]}" numeric)
 	if [[ $NUMERIC == unavailable ]]; then
-		made=$EPOCHNOW_LOCALES/$name
+		local order=little-endian folder
+		[[ $(od -An -tu1 -j5 -N1 "$EPOCHNOW") -eq 2 ]] && order=big-endian
+		folder=$EPOCHNOW_LOCALES/$order-glibc-$(localedef --version 2>/dev/null | sed -n '1s/.* //p')
+		made=$folder/$name
 		if [[ ! -d $made ]]; then
-			local -a order=(--little-endian)
-			[[ $(od -An -tu1 -j5 -N1 "$EPOCHNOW") -eq 2 ]] && order=(--big-endian)
-			mkdir -p "$EPOCHNOW_LOCALES"
-			rm -rf "$made.new"
+			mkdir -p "$folder"
+			local new
+			new=$(mktemp -d "$made.XXXXXX")
 			# Status 1 is a warning about the definition; the files are made.
-			if localedef "${order[@]}" -i "${name%%.*}" -f "${name#*.}" "$made.new" >&2 || (($? == 1)); then
-				mv "$made.new" "$made"
+			# Another build may have made it meanwhile: then its copy stays.
+			if localedef "--$order" -i "${name%%.*}" -f "${name#*.}" "$new" >&2 || (($? == 1)); then
+				mv -T "$new" "$made" 2>/dev/null || rm -rf "$new"
 			else
+				rm -rf "$new"
 				echo "cannot make $name (is Debian's locales installed?)" >&2
 			fi
 		fi
-		LOCALE_ENV+=("LOCPATH=$EPOCHNOW_LOCALES")
+		LOCALE_ENV+=("LOCPATH=$folder")
 		NUMERIC=$("${LOCALE_ENV[@]}" "${CONVENTIONS[@]}" numeric)
 	fi
 }
