@@ -17,6 +17,16 @@
 #include <string.h>
 #include <time.h>
 
+// The real-time clock is read with clock_gettime() where <time.h> offers it.
+// macOS declares it from 10.12 on, and a program built for an older release
+// imports it weakly, as a null pointer there: such a build reads time(),
+// which is exact on macOS (it reads gettimeofday()).
+#if defined(CLOCK_REALTIME) &&                                                                               \
+	!(defined(__APPLE__) && defined(__ENVIRONMENT_MAC_OS_X_VERSION_MIN_REQUIRED__) &&                    \
+		__ENVIRONMENT_MAC_OS_X_VERSION_MIN_REQUIRED__ < 101200)
+#define EPOCHNOW_CLOCK_GETTIME 1
+#endif
+
 // 32-bit SPARC and PowerPC kernels keep the seconds of their 32-bit vDSO's
 // clock in 32 bits and do not say when those overflow, in 2106, and glibc
 // takes the wrapped answer as true, through clock_gettime() and time()
@@ -35,7 +45,7 @@ namespace {
 // Read the C library's clock into NOW: 0, or -1 with errno set.
 int read_clock(time_t &now)
 {
-#ifdef CLOCK_REALTIME
+#ifdef EPOCHNOW_CLOCK_GETTIME
 	// The real-time clock itself: time() may read a copy that the kernel
 	// updates once a tick, and so still show the second before for the
 	// first milliseconds of each second.  The fraction is dropped.
