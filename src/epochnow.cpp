@@ -30,7 +30,9 @@
 // 32-bit SPARC and PowerPC kernels keep the seconds of their 32-bit vDSO's
 // clock in 32 bits and do not say when those overflow, in 2106, and glibc
 // takes the wrapped answer as true, through clock_gettime() and time()
-// alike.  There the kernel's own 64-bit call is asked instead.
+// alike.  There the kernel's own 64-bit call is asked first, and the C
+// library's clock whenever that call fails: a kernel before Linux 5.1 lacks
+// it, and a sandbox may forbid a call it does not know.
 #if defined(__linux__) &&                                                                                    \
 	((defined(__sparc__) && !defined(__arch64__)) || (defined(__powerpc__) && !defined(__powerpc64__)))
 #include <sys/syscall.h>
@@ -65,9 +67,9 @@ int read_clock(time_t &now)
 }
 
 #ifdef EPOCHNOW_KERNEL_CLOCK64
-// Read the kernel's 64-bit real-time clock into NOW: 0, or -1 with errno
-// set, ENOSYS where the kernel is older than Linux 5.1 and has no such call,
-// and EOVERFLOW where the reading does not fit a 32-bit time_t.
+// Read the kernel's 64-bit real-time clock into NOW: 0; -1 with errno
+// EOVERFLOW where the reading does not fit a 32-bit time_t; or, where the
+// call itself fails, whatever the C library's clock answers.
 int read_kernel_clock64(time_t &now)
 {
 	struct {
@@ -77,7 +79,7 @@ int read_kernel_clock64(time_t &now)
 	// The real-time clock is 0 in the kernel's interface, whatever <time.h>
 	// offers.
 	if (syscall(SYS_clock_gettime64, 0, &ts) != 0)
-		return -1;
+		return read_clock(now);
 	now = static_cast<time_t>(ts.tv_sec);
 	if (now != ts.tv_sec) {
 		errno = EOVERFLOW;
@@ -93,9 +95,7 @@ int main(int, char *[])
 {
 	time_t now = 0;
 #ifdef EPOCHNOW_KERNEL_CLOCK64
-	int failed = read_kernel_clock64(now);
-	if (failed != 0 && errno == ENOSYS)
-		failed = read_clock(now);
+	const int failed = read_kernel_clock64(now);
 #else
 	const int failed = read_clock(now);
 #endif

@@ -17,8 +17,8 @@ inline int errno_named(const char *name)
 		int value;
 	};
 	static constexpr Named known[] = {{"EBADF", EBADF}, {"EFAULT", EFAULT}, {"EINVAL", EINVAL},
-		{"EIO", EIO}, {"ENOSPC", ENOSPC}, {"EOVERFLOW", EOVERFLOW}, {"EPERM", EPERM},
-		{"EPIPE", EPIPE}};
+		{"EIO", EIO}, {"ENOSPC", ENOSPC}, {"ENOSYS", ENOSYS}, {"EOVERFLOW", EOVERFLOW},
+		{"EPERM", EPERM}, {"EPIPE", EPIPE}};
 	for (const Named &n : known)
 		if (strcmp(n.name, name) == 0)
 			return n.value;

@@ -8,9 +8,11 @@
 //   EPOCHNOW_FAKE_ERRNO=NAME         the clock cannot be read: -1 with errno NAME
 //   EPOCHNOW_FAKE_LOG=FILE           every reading appends a line to FILE
 //   EPOCHNOW_FAKE_CLOSE_ERRNO=NAME   fclose(stdout) closes, then fails with NAME
-//   EPOCHNOW_FAKE_KERNEL=old         the kernel has no clock_gettime64 call
+//   EPOCHNOW_FAKE_KERNEL_ERRNO=NAME  the kernel's clock_gettime64 call fails with NAME
+//                                    (empty: it reads the clock as above)
 //
-// With neither of the first two set, the real clock is read.  Where the
+// With neither of the first two set, the real clock is read; a variable set
+// empty counts as unset.  Where the
 // program asks the kernel's clock_gettime64 itself, through syscall() (on
 // 32-bit SPARC and PowerPC), that call reads the same clock.  A reading that
 // does not fit the caller's time_t fails with EOVERFLOW, as glibc's 32-bit
@@ -119,7 +121,8 @@ bool read_clock(int64_t &seconds, long &nanoseconds)
 		if (fd < 0 || write(fd, "read\n", 5) != 5 || close(fd) != 0)
 			abort();
 	}
-	if (const char *name = getenv("EPOCHNOW_FAKE_ERRNO")) {
+	const char *name = getenv("EPOCHNOW_FAKE_ERRNO");
+	if (name != nullptr && *name != '\0') {
 		errno = errno_named(name);
 		if (errno == 0)
 			abort();  // a test asked for an errno this clock does not know
@@ -250,9 +253,11 @@ extern "C" long syscall(long number, ...) CLIB_NOEXCEPT
 	if (number != SYS_clock_gettime64 || arg[0] != CLOCK_REALTIME)
 		return real<long (*)(long, ...)>("syscall")(
 			number, arg[0], arg[1], arg[2], arg[3], arg[4], arg[5]);
-	const char *kernel = getenv("EPOCHNOW_FAKE_KERNEL");
-	if (kernel != nullptr && strcmp(kernel, "old") == 0) {
-		errno = ENOSYS;
+	const char *name = getenv("EPOCHNOW_FAKE_KERNEL_ERRNO");
+	if (name != nullptr && *name != '\0') {
+		errno = errno_named(name);
+		if (errno == 0)
+			abort();  // a test asked for an errno this clock does not know
 		return -1;
 	}
 	kernel_timespec reading{};

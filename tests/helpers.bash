@@ -116,6 +116,12 @@ numeric_locale() {
 	fi
 }
 
+# asks_kernel: the program asks the kernel's clock_gettime64 itself, through
+# syscall() (32-bit SPARC and PowerPC GNU/Linux), before the C library's clock.
+asks_kernel() {
+	readelf -W --dyn-syms "$EPOCHNOW" | grep -Eq ' UND syscall\b'
+}
+
 need_fakeclock() {
 	[[ -n ${EPOCHNOW_FAKECLOCK:-} ]] ||
 		skip "a statically linked executable cannot take the preloaded test clock"
