@@ -64,14 +64,16 @@ function(compiler_takes flag result)
 		file(WRITE ${dir}/guarded.cpp "void use(char *);\nvoid guarded() { char buffer[65536]; use(buffer); }\n")
 		message(CHECK_START "Whether the compiler takes ${flag}")
 		set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
+		# Without link-time optimisation, which the given flags may ask for,
+		# so that the archive holds the code itself.
 		try_compile(taken ${dir}/build SOURCES ${dir}/guarded.cpp
-			COMPILE_DEFINITIONS ${flag} -Werror OUTPUT_VARIABLE output COPY_FILE ${dir}/guarded.a)
+			COMPILE_DEFINITIONS ${flag} -Werror -fno-lto OUTPUT_VARIABLE output COPY_FILE ${dir}/guarded.a)
 		get_filename_component(compiler "${CMAKE_CXX_COMPILER}" NAME)
 		if(taken)
 			set(said yes)
 			if(symbol MATCHES "^-")
 				try_compile(opposite ${dir}/opposite SOURCES ${dir}/guarded.cpp
-					COMPILE_DEFINITIONS ${symbol} -Werror COPY_FILE ${dir}/opposite.a)
+					COMPILE_DEFINITIONS ${symbol} -Werror -fno-lto COPY_FILE ${dir}/opposite.a)
 				file(SHA256 ${dir}/guarded.a with)
 				file(SHA256 ${dir}/opposite.a without)
 				if(opposite AND with STREQUAL without)
