@@ -60,8 +60,8 @@ run("the whole suite" ${in_tree} "${CMAKE_CTEST_COMMAND}" --output-on-failure --
 set(ENV{DESTDIR} "${staging}")
 run("installing into ${staging}" ${in_tree} "${CMAKE_COMMAND}" --install "${build}" --prefix /usr/local)
 unset(ENV{DESTDIR})
-foreach(path bin/epochnow_unix share/man/man1/epochnow_unix.1.gz share/doc/epochnow/copyright
-		share/doc/epochnow/changelog.gz)
+foreach(path bin/epochnow_unix share/man/man1/epochnow_unix.1 share/doc/epochnow/LICENSE
+		share/doc/epochnow/NEWS.md)
 	if(NOT EXISTS "${staging}/usr/local/${path}")
 		message(FATAL_ERROR "distcheck: the install lacks /usr/local/${path}")
 	endif()

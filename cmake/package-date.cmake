@@ -1,8 +1,17 @@
 # SPDX-License-Identifier: ISC
 #
-# Read by cpack before it makes any package: the packages' time stamps, so
-# that two builds of one commit give the same bytes.  They are the
-# environment's SOURCE_DATE_EPOCH, or else the date of the commit checked
+# Read by cpack before it makes each package: what the .deb holds, and the
+# packages' time stamps, so that two builds of one commit give the same bytes.
+#
+# The .deb takes the program and Debian's forms of its documents (the
+# install component "debian", cmake/install.cmake) instead of the plain
+# ones that the other packages and a plain install take.
+if(CPACK_GENERATOR STREQUAL "DEB")
+	list(GET CPACK_INSTALL_CMAKE_PROJECTS 0 build)
+	set(CPACK_INSTALL_CMAKE_PROJECTS "${build};epochnow;Unspecified;/;${build};epochnow;debian;/")
+endif()
+
+# The time stamps are the environment's SOURCE_DATE_EPOCH, or else the date of the commit checked
 # out, asked of git now rather than when the build was configured, so that a
 # commit made since does not leave the packages with the one before's date.
 # A source tarball has no git history: git archive wrote the date into it.

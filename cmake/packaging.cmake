@@ -32,7 +32,11 @@ set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_RPM_PACKAGE_GROUP "Applications/System")
 set(CPACK_RPM_CHANGELOG_FILE ${docs}/rpm-changelog)
 # The packager, and the build's time and host taken out of the header.
+# rpmbuild compresses the manual page with brp-compress, a bash script that
+# rpm starts with /bin/sh, which is dash on Debian: there it compresses
+# nothing unless bash runs it.
 set(CPACK_RPM_SPEC_MORE_DEFINE "%define packager ${EPOCHNOW_MAINTAINER}
+%define __brp_compress bash %{_rpmconfigdir}/brp-compress %{?_prefix}
 %define use_source_date_epoch_as_buildtime 1
 %define clamp_mtime_to_source_date_epoch 1
 %define _buildhost reproducible")
