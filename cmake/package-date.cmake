@@ -11,10 +11,11 @@ if(CPACK_GENERATOR STREQUAL "DEB")
 	set(CPACK_INSTALL_CMAKE_PROJECTS "${build};epochnow;Unspecified;/;${build};epochnow;debian;/")
 endif()
 
-# The time stamps are the environment's SOURCE_DATE_EPOCH, or else the date of the commit checked
-# out, asked of git now rather than when the build was configured, so that a
-# commit made since does not leave the packages with the one before's date.
-# A source tarball has no git history: git archive wrote the date into it.
+# The time stamps are the environment's SOURCE_DATE_EPOCH, or else the date
+# of the commit checked out, asked of git now rather than when the build was
+# configured, so that a commit made since does not leave the packages with
+# the one before's date.  A source tarball has no git history: git archive
+# wrote the date into it.
 if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
 	set(date "")
 	if(EXISTS "${CPACK_EPOCHNOW_SOURCE_DIR}/.git")
