@@ -9,12 +9,11 @@
 //   EPOCHNOW_FAKE_LOG=FILE           every reading appends a line to FILE
 //   EPOCHNOW_FAKE_CLOSE_ERRNO=NAME   fclose(stdout) closes, then fails with NAME
 //   EPOCHNOW_FAKE_KERNEL_ERRNO=NAME  the kernel's clock_gettime64 call fails with NAME
-//                                    (empty: it reads the clock as above)
 //
-// With neither of the first two set, the real clock is read; a variable set
-// empty counts as unset.  Where the
-// program asks the kernel's clock_gettime64 itself, through syscall() (on
-// 32-bit SPARC and PowerPC), that call reads the same clock.  A reading that
+// A variable set empty counts as unset.  With neither of the first two set,
+// the real clock is read.  Where the program asks the kernel's
+// clock_gettime64 itself, through syscall() (on 32-bit SPARC and PowerPC),
+// that call reads the same clock, unless EPOCHNOW_FAKE_KERNEL_ERRNO is set.  A reading that
 // does not fit the caller's time_t fails with EOVERFLOW, as glibc's 32-bit
 // calls do.  Other clocks are the C library's.  On 32-bit glibc a program
 // built with 64-bit time calls __clock_gettime64 and __time64 instead, so
@@ -27,7 +26,6 @@
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
 #include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
@@ -87,6 +85,19 @@ struct timespec64 {
 typedef timespec timespec_legacy;
 #endif
 
+// The errno that the environment's VARIABLE names; 0 where it is unset or
+// empty.
+int errno_from(const char *variable)
+{
+	const char *name = getenv(variable);
+	if (name == nullptr || *name == '\0')
+		return 0;
+	const int named = errno_named(name);
+	if (named == 0)
+		abort();  // a test asked for an errno that this library does not know
+	return named;
+}
+
 // The C library's clock_gettime symbol.
 int real_clock_gettime(clockid_t clock, timespec_legacy *ts)
 {
@@ -121,11 +132,8 @@ bool read_clock(int64_t &seconds, long &nanoseconds)
 		if (fd < 0 || write(fd, "read\n", 5) != 5 || close(fd) != 0)
 			abort();
 	}
-	const char *name = getenv("EPOCHNOW_FAKE_ERRNO");
-	if (name != nullptr && *name != '\0') {
-		errno = errno_named(name);
-		if (errno == 0)
-			abort();  // a test asked for an errno this clock does not know
+	if (const int failure = errno_from("EPOCHNOW_FAKE_ERRNO")) {
+		errno = failure;
 		return false;
 	}
 	if (const char *fixed = getenv("EPOCHNOW_FAKE_TIME")) {
@@ -225,12 +233,10 @@ extern "C" int fclose(FILE *stream)
 {
 	const bool is_stdout = stream == stdout;
 	const int closed = real<int (*)(FILE *)>("fclose")(stream);
-	const char *name = getenv("EPOCHNOW_FAKE_CLOSE_ERRNO");
-	if (!is_stdout || name == nullptr)
+	const int failure = errno_from("EPOCHNOW_FAKE_CLOSE_ERRNO");
+	if (!is_stdout || failure == 0)
 		return closed;
-	errno = errno_named(name);
-	if (errno == 0)
-		abort();  // a test asked for an errno this library does not know
+	errno = failure;
 	return EOF;
 }
 
@@ -253,11 +259,8 @@ extern "C" long syscall(long number, ...) CLIB_NOEXCEPT
 	if (number != SYS_clock_gettime64 || arg[0] != CLOCK_REALTIME)
 		return real<long (*)(long, ...)>("syscall")(
 			number, arg[0], arg[1], arg[2], arg[3], arg[4], arg[5]);
-	const char *name = getenv("EPOCHNOW_FAKE_KERNEL_ERRNO");
-	if (name != nullptr && *name != '\0') {
-		errno = errno_named(name);
-		if (errno == 0)
-			abort();  // a test asked for an errno this clock does not know
+	if (const int failure = errno_from("EPOCHNOW_FAKE_KERNEL_ERRNO")) {
+		errno = failure;
 		return -1;
 	}
 	kernel_timespec reading{};
