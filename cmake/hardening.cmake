@@ -45,6 +45,17 @@ macro(add_link_unless_given pattern)
 	endif()
 endmacro()
 
+# last_given(PATTERN RESULT): RESULT is the last of the given compile flags
+# that begins with PATTERN, or empty.
+function(last_given pattern result)
+	string(REGEX MATCHALL "${pattern}[^ ]*" named "${given_compile_flags}")
+	if(named)
+		list(GET named -1 named)
+		string(STRIP "${named}" named)
+	endif()
+	set(${result} "${named}" PARENT_SCOPE)
+endfunction()
+
 # compiler_takes(FLAG RESULT [SYMBOL | OPPOSITE]): RESULT is "yes" when the
 # compiler takes FLAG for this target without a word, on a function with a
 # buffer larger than a page on its stack, and the function then refers to
@@ -108,10 +119,9 @@ endfunction()
 # as EPOCHNOW_<NAME>: the flag that gives it, or why it is not there.
 function(protection name pattern flag)
 	compiler_takes(${flag} taken ${ARGN})
-	string(REGEX MATCHALL "${pattern}[^ ]*" named "${given_compile_flags}")
+	last_given("${pattern}" named)
 	if(named)
-		list(GET named -1 flag)
-		string(STRIP "${flag}" flag)
+		set(flag "${named}")
 	endif()
 	if(NOT taken STREQUAL "yes")
 		set(claim "unavailable here: ${taken}")
@@ -148,10 +158,8 @@ if(EPOCHNOW_HARDEN AND CMAKE_CXX_COMPILER_ID MATCHES "^(GNU|Clang)$")
 			set(fortify 2)
 		endif()
 		# The compiler may define its own level: replace that, not a given one.
-		string(REGEX MATCHALL " -[DU] ?_FORTIFY_SOURCE[^ ]*" named " ${given_compile_flags}")
-		if(named)
-			list(GET named -1 claim)
-			string(STRIP "${claim}" claim)
+		last_given(" -[DU] ?_FORTIFY_SOURCE" claim)
+		if(claim)
 			if(claim MATCHES "^-U|=0$")
 				set(claim "turned off by the given flags: ${claim}")
 			elseif(NOT claim MATCHES "=[2-9]$")
