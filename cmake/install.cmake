@@ -48,20 +48,16 @@ install(CODE "
 # to it but keeps earlier ones, so a file built before the last commit would
 # make the .rpm differ from another build's.  POSIX touch takes the date in
 # local time: in UTC here.
-foreach(component Unspecified docs debian)
-	if(component STREQUAL "debian")
-		set(only EXCLUDE_FROM_ALL)
-	else()
-		set(only "")
-	endif()
-	install(CODE [[
-		if(DEFINED ENV{SOURCE_DATE_EPOCH} AND CMAKE_INSTALL_MANIFEST_FILES)
-			string(TIMESTAMP date "%Y%m%d%H%M.%S" UTC)
-			list(TRANSFORM CMAKE_INSTALL_MANIFEST_FILES PREPEND "$ENV{DESTDIR}" OUTPUT_VARIABLE installed)
-			execute_process(COMMAND ${CMAKE_COMMAND} -E env TZ=UTC0 touch -t ${date} ${installed}
-				RESULT_VARIABLE failed)
-			if(failed)
-				message(FATAL_ERROR "cannot date the installed files SOURCE_DATE_EPOCH (touch -t ${date}): ${failed}")
-			endif()
-		endif()]] COMPONENT ${component} ${only})
-endforeach()
+set(date_installed [[
+	if(DEFINED ENV{SOURCE_DATE_EPOCH} AND CMAKE_INSTALL_MANIFEST_FILES)
+		string(TIMESTAMP date "%Y%m%d%H%M.%S" UTC)
+		list(TRANSFORM CMAKE_INSTALL_MANIFEST_FILES PREPEND "$ENV{DESTDIR}" OUTPUT_VARIABLE installed)
+		execute_process(COMMAND ${CMAKE_COMMAND} -E env TZ=UTC0 touch -t ${date} ${installed}
+			RESULT_VARIABLE failed)
+		if(failed)
+			message(FATAL_ERROR "cannot date the installed files SOURCE_DATE_EPOCH (touch -t ${date}): ${failed}")
+		endif()
+	endif()]])
+install(CODE "${date_installed}")
+install(CODE "${date_installed}" COMPONENT docs)
+install(CODE "${date_installed}" COMPONENT debian EXCLUDE_FROM_ALL)
