@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: ISC
 //
 // A clock for the tests, preloaded into epochnow_unix in place of the C
-// library's clock_gettime() for CLOCK_REALTIME, and of its time(); and a
-// close of standard output that fails:
+// library's clock_gettime() for CLOCK_REALTIME and CLOCK_REALTIME_COARSE,
+// and of its time(); and a close of standard output that fails:
 //
 //   EPOCHNOW_FAKE_TIME=N[.F]         the clock reads N seconds and the fraction F
 //   EPOCHNOW_FAKE_ERRNO=NAME         the clock cannot be read: -1 with errno NAME
 //   EPOCHNOW_FAKE_LOG=FILE           every reading appends a line to FILE
 //   EPOCHNOW_FAKE_CLOSE_ERRNO=NAME   fclose(stdout) closes, then fails with NAME
 //   EPOCHNOW_FAKE_KERNEL_ERRNO=NAME  the kernel's clock_gettime64 call fails with NAME
+//   EPOCHNOW_FAKE_TICK=F             time() and CLOCK_REALTIME_COARSE read F seconds
+//                                    behind, as a copy the kernel moves once a tick may
 //
 // A variable set empty counts as unset.  With neither of the first two set,
 // the real clock is read.  Where the program asks the kernel's
@@ -124,8 +126,9 @@ void parse_reading(const char *text, int64_t &seconds, long &nanoseconds)
 	}
 }
 
-// The reading the environment asks for; false, with errno set, for a failure.
-bool read_clock(int64_t &seconds, long &nanoseconds)
+// The reading the environment asks for, of the coarse clocks where COARSE;
+// false, with errno set, for a failure.
+bool read_clock(int64_t &seconds, long &nanoseconds, bool coarse)
 {
 	if (const char *log = getenv("EPOCHNOW_FAKE_LOG")) {
 		const int fd = open(log, O_WRONLY | O_APPEND | O_CREAT, 0644);
@@ -138,22 +141,30 @@ bool read_clock(int64_t &seconds, long &nanoseconds)
 	}
 	if (const char *fixed = getenv("EPOCHNOW_FAKE_TIME")) {
 		parse_reading(fixed, seconds, nanoseconds);
-		return true;
+	} else {
+		timespec_legacy now{};
+		if (real_clock_gettime(CLOCK_REALTIME, &now) != 0)
+			return false;
+		seconds = now.tv_sec;
+		nanoseconds = now.tv_nsec;
 	}
-	timespec_legacy now{};
-	if (real_clock_gettime(CLOCK_REALTIME, &now) != 0)
-		return false;
-	seconds = now.tv_sec;
-	nanoseconds = now.tv_nsec;
+	const char *tick = getenv("EPOCHNOW_FAKE_TICK");
+	if (coarse && tick != nullptr && *tick != '\0') {
+		int64_t lag_seconds;
+		long lag;
+		parse_reading(tick, lag_seconds, lag);
+		seconds -= lag_seconds + (nanoseconds < lag);
+		nanoseconds += nanoseconds < lag ? 1000000000 - lag : -lag;
+	}
 	return true;
 }
 
 // The reading's seconds as Seconds; false, with errno set, for a failure.
 template <typename Seconds>
-bool read_clock_as(Seconds &result, long &nanoseconds)
+bool read_clock_as(Seconds &result, long &nanoseconds, bool coarse)
 {
 	int64_t seconds = 0;
-	if (!read_clock(seconds, nanoseconds))
+	if (!read_clock(seconds, nanoseconds, coarse))
 		return false;
 	if (static_cast<int64_t>(static_cast<Seconds>(seconds)) != seconds) {
 		errno = EOVERFLOW;
@@ -168,7 +179,7 @@ Seconds fake_time(Seconds *result)
 {
 	Seconds seconds;
 	long nanoseconds;
-	if (!read_clock_as(seconds, nanoseconds))
+	if (!read_clock_as(seconds, nanoseconds, true))
 		return -1;
 	if (result != nullptr)
 		*result = seconds;
@@ -178,11 +189,12 @@ Seconds fake_time(Seconds *result)
 template <typename Timespec>
 int fake_clock_gettime(clockid_t clock, Timespec *ts, const char *symbol)
 {
-	if (clock != CLOCK_REALTIME)
+	const bool coarse = clock == CLOCK_REALTIME_COARSE;
+	if (clock != CLOCK_REALTIME && !coarse)
 		return real<int (*)(clockid_t, Timespec *)>(symbol)(clock, ts);
 	Timespec reading{};
 	long nanoseconds;
-	if (!read_clock_as(reading.tv_sec, nanoseconds))
+	if (!read_clock_as(reading.tv_sec, nanoseconds, coarse))
 		return -1;
 	reading.tv_nsec = static_cast<decltype(reading.tv_nsec)>(nanoseconds);
 	*ts = reading;
@@ -265,7 +277,7 @@ extern "C" long syscall(long number, ...) CLIB_NOEXCEPT
 	}
 	kernel_timespec reading{};
 	long nanoseconds;
-	if (!read_clock_as(reading.tv_sec, nanoseconds))
+	if (!read_clock_as(reading.tv_sec, nanoseconds, false))
 		return -1;
 	reading.tv_nsec = nanoseconds;
 	*reinterpret_cast<kernel_timespec *>(arg[1]) = reading;
