@@ -188,7 +188,10 @@ if(EPOCHNOW_HARDEN AND CMAKE_CXX_COMPILER_ID MATCHES "^(GNU|Clang)$")
 endif()
 
 # No build paths in the executable, so that builds in two folders match;
-# a map the builder gave covers them already.
-if(CMAKE_CXX_COMPILER_ID MATCHES "^(GNU|Clang|AppleClang)$")
+# a map the builder gave covers them already.  GCC before 8 and Clang
+# before 10 have no -ffile-prefix-map.
+include(CheckCXXCompilerFlag)
+check_cxx_compiler_flag(-ffile-prefix-map=/a=/b EPOCHNOW_FILE_PREFIX_MAP)
+if(EPOCHNOW_FILE_PREFIX_MAP)
 	add_unless_given(" -f(file|debug|macro)-prefix-map=" "-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=")
 endif()
