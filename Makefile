@@ -4,6 +4,7 @@
 # the BSDs' take it.  Each variable may be given on the command line:
 #
 #   make [CXX=c++] [CXXFLAGS=-O2] [LDFLAGS=] [LDLIBS=-lrt]
+#   make check                 the self-test, on the real clock
 #   make install [DESTDIR=] [PREFIX=/usr/local] [MANPREFIX=$(PREFIX)/share/man]
 #   make clean
 #
@@ -25,6 +26,9 @@ all: epochnow_unix
 
 epochnow_unix: src/epochnow.cpp
 	$(CXX) $(TIME64) $(CXXFLAGS) $(LDFLAGS) -o $@ src/epochnow.cpp $(LDLIBS)
+
+check: epochnow_unix
+	sh tests/selftest.sh ./epochnow_unix
 
 install: epochnow_unix
 	mkdir -p $(DESTDIR)$(PREFIX)/bin $(DESTDIR)$(MANPREFIX)/man1
