@@ -76,7 +76,9 @@ clocks() {
 }
 
 echo "Started as a second begins, $runs times each, by tests/boundary.cpp."
-echo "$(date -u +%Y-%m-%d), $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //'), $(nproc) cores, Linux $(uname -r)."
+# The tick: how far the coarse clock, which time() reads, may lag.
+tick=$(perl -MTime::HiRes=clock_getres -e 'printf "%g", clock_getres(5) * 1000')
+echo "$(date -u +%Y-%m-%d), $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //'), $(nproc) cores, Linux $(uname -r), a tick of $tick ms."
 echo
 echo "| command | printed the second that had begun | printed the second before | clocks it reads (vDSO) |"
 echo "|---|---:|---:|---|"
