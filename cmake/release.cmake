@@ -1,32 +1,85 @@
 # SPDX-License-Identifier: ISC
 #
-# Releases: `dist` makes the source tarball of the commit checked out, with
-# its checksum (cmake/dist.cmake, which needs git); `distcheck` makes sure
-# that the tarball alone builds, passes the suite, installs and gives the
-# same packages as this build (cmake/distcheck.cmake).
-set(EPOCHNOW_DIST_NAME ${PROJECT_NAME}-${PROJECT_VERSION})
-set(EPOCHNOW_DIST_TARBALL ${PROJECT_BINARY_DIR}/${EPOCHNOW_DIST_NAME}.tar.gz)
-add_custom_target(dist
-	COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -DOUTPUT_DIR=${PROJECT_BINARY_DIR}
-		-DNAME=${EPOCHNOW_DIST_NAME} -P ${PROJECT_SOURCE_DIR}/cmake/dist.cmake
-	COMMENT "Making ${EPOCHNOW_DIST_NAME}.tar.gz and its checksum"
-	VERBATIM)
+# Releases, in script mode: the news test and the dist and distcheck targets
+# of CMakeLists.txt run it, with SOURCE_DIR, VERSION, OUTPUT_DIR (the build
+# folder), CXX and LOCALES (the compiler and the suites' locales) set.
+#
+#   -DSTEP=news       NEWS.md's latest release entry, "## VERSION, YYYY-MM-DD",
+#                     names VERSION; an "## Unreleased" entry may come first
+#   -DSTEP=dist       OUTPUT_DIR/epochnow-VERSION.tar.gz of the commit checked
+#                     out (not of changes since), and its .sha256 as sha256sum -c reads it, made only
+#                     where NEWS.md's first entry is VERSION's release.  git
+#                     archive packs the commit's tree in git's order, owned by
+#                     root, dated by the commit, with modes 644 and 755 whatever
+#                     the user's umask, and gzip -n stores no name or time: the
+#                     same bytes from any clone
+#   -DSTEP=distcheck  that tarball unpacked into a read-only tree (as root,
+#                     also mounted read-only) and, with no git to ask,
+#                     configured, built, its whole suite run, and installed
+#                     into a staging folder
+set(name epochnow-${VERSION})
+set(tarball "${OUTPUT_DIR}/${name}.tar.gz")
+file(STRINGS "${SOURCE_DIR}/NEWS.md" entries REGEX "^## ")
 
-# How this build was configured, for distcheck to configure the tarball's
-# build the same way.
-set(settings "set(GENERATOR [==[${CMAKE_GENERATOR}]==])\n")
-foreach(variable CMAKE_BUILD_TYPE CMAKE_CXX_COMPILER CMAKE_CXX_FLAGS CMAKE_EXE_LINKER_FLAGS BUILD_TESTING
-		EPOCHNOW_TIME64 EPOCHNOW_SANITIZE EPOCHNOW_WERROR EPOCHNOW_HARDEN EPOCHNOW_STATIC EPOCHNOW_MUSL
-		EPOCHNOW_EXPECTED_TIME_T_BITS EPOCHNOW_EXPECTED_ELF)
-	string(APPEND settings "list(APPEND CONFIGURE_ARGS [==[-D${variable}=${${variable}}]==])\n")
-endforeach()
-file(WRITE ${PROJECT_BINARY_DIR}/distcheck-settings.cmake "# Made by cmake/release.cmake.\n${settings}")
+if(STEP STREQUAL "news")
+	list(FILTER entries INCLUDE REGEX "^## [^,]+, [0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]$")
+	if(NOT entries MATCHES "^## ${VERSION}, ")
+		message(FATAL_ERROR "NEWS.md's latest release entry is not ${VERSION}'s, as project() says: ${entries}")
+	endif()
 
-add_custom_target(distcheck
-	COMMAND ${CMAKE_CPACK_COMMAND} --config CPackConfig.cmake
-	COMMAND ${CMAKE_COMMAND} -DTARBALL=${EPOCHNOW_DIST_TARBALL} -DWORK_DIR=${PROJECT_BINARY_DIR}/distcheck
-		-DCHECKOUT_BUILD=${PROJECT_BINARY_DIR} -P ${PROJECT_SOURCE_DIR}/cmake/distcheck.cmake
-	WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
-	COMMENT "Building, testing, installing and packaging ${EPOCHNOW_DIST_NAME}.tar.gz alone"
-	VERBATIM)
-add_dependencies(distcheck dist)
+elseif(STEP STREQUAL "dist")
+	if(NOT entries MATCHES "^## ${VERSION}, [0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9](;|$)")
+		string(REGEX MATCH "^[^;]*" first "${entries}")
+		message(FATAL_ERROR "dist: NEWS.md's first entry is \"${first}\", not \"## ${VERSION}, YYYY-MM-DD\": "
+			"a tarball is made only of a release, once NEWS.md dates it (CONTRIBUTING.md, Releasing)")
+	endif()
+	execute_process(COMMAND git -C "${SOURCE_DIR}" -c tar.umask=0022 archive --format=tar --prefix=${name}/ HEAD
+		COMMAND gzip -9n OUTPUT_FILE "${tarball}" RESULTS_VARIABLE results)
+	if(NOT results STREQUAL "0;0")
+		file(REMOVE "${tarball}")
+		message(FATAL_ERROR "dist: git archive | gzip failed: ${results}")
+	endif()
+	file(SHA256 "${tarball}" sum)
+	file(WRITE "${tarball}.sha256" "${sum}  ${name}.tar.gz\n")
+	message(STATUS "dist: ${tarball}\n   sha256: ${sum}")
+
+elseif(STEP STREQUAL "distcheck")
+	set(work "${OUTPUT_DIR}/distcheck")
+	# run(STEP COMMAND...): run COMMAND in the tarball's build folder, or fail naming STEP.
+	function(run step)
+		message(STATUS "distcheck: ${step}")
+		execute_process(COMMAND ${ARGN} WORKING_DIRECTORY "${work}/build" RESULT_VARIABLE failed)
+		if(failed)
+			message(FATAL_ERROR "distcheck: ${step} failed (${failed}); what it left is in ${work}")
+		endif()
+	endfunction()
+	execute_process(COMMAND chmod -R u+w "${work}" ERROR_QUIET)
+	file(REMOVE_RECURSE "${work}")
+	file(MAKE_DIRECTORY "${work}/build")
+	run("unpacking ${tarball}" tar -xzf "${tarball}" -C "${work}")
+	run("making ${work}/${name} read-only" chmod -R a-w "${work}/${name}")
+	# Root writes through file modes: there the tree is mounted read-only too.
+	execute_process(COMMAND id -u OUTPUT_VARIABLE uid OUTPUT_STRIP_TRAILING_WHITESPACE)
+	if(uid STREQUAL "0")
+		set(ro unshare -m --propagation private sh -ec "mount --bind -o ro \"\$0\" \"\$0\" && exec \"\$@\""
+			"${work}/${name}")
+	endif()
+	set(ENV{GIT_DIR} "${work}/no-git-here")
+	run("configuring" ${ro} "${CMAKE_COMMAND}" -S "${work}/${name}" -B . "-DCMAKE_CXX_COMPILER=${CXX}"
+		"-DEPOCHNOW_TEST_LOCALES=${LOCALES}")
+	run("building" ${ro} "${CMAKE_COMMAND}" --build .)
+	run("the whole suite" ${ro} "${CMAKE_CTEST_COMMAND}" --output-on-failure --no-tests=error)
+	set(ENV{DESTDIR} "${work}/staging")
+	run("installing into ${work}/staging" ${ro} "${CMAKE_COMMAND}" --install . --prefix /usr/local)
+	file(GLOB_RECURSE installed RELATIVE "${work}/staging" "${work}/staging/*")
+	list(SORT installed)
+	if(NOT installed STREQUAL "usr/local/bin/epochnow_unix;usr/local/share/doc/epochnow/LICENSE;usr/local/share/doc/epochnow/NEWS.md;usr/local/share/man/man1/epochnow_unix.1")
+		message(FATAL_ERROR "distcheck: the install put in place: ${installed}")
+	endif()
+	execute_process(COMMAND chmod -R u+w "${work}")
+	file(REMOVE_RECURSE "${work}")
+	message(STATUS "distcheck: ${name}.tar.gz built, passed its suite and installed")
+
+else()
+	message(FATAL_ERROR "release.cmake: STEP is news, dist or distcheck")
+endif()
