@@ -26,7 +26,7 @@ with_sigpipe() {
 @test "a close that fails is a write error" {
 	need_fakeclock
 	# NFS and FUSE report a write that failed only when the file is closed.
-	EPOCHNOW_FAKE_CLOSE_ERRNO=EIO capture_stderr "${FAKED[@]}" >/dev/null
+	EPOCHNOW_FAKE_CLOSE_ERRNO=$(errno_of EIO) capture_stderr "${FAKED[@]}" >/dev/null
 	fails_with "$(write_error EIO)"
 }
 
@@ -46,8 +46,8 @@ with_sigpipe() {
 	# answer, a sandbox's EPERM included.
 	while read -r kernel clock; do
 		[[ $kernel == - ]] || asks_kernel || continue
-		EPOCHNOW_FAKE_KERNEL_ERRNO=${kernel#-} EPOCHNOW_FAKE_ERRNO=${clock#-} EPOCHNOW_FAKE_TIME=1234567890 \
-			capture "${FAKED[@]}"
+		EPOCHNOW_FAKE_KERNEL_ERRNO=$(errno_of "${kernel#-}") EPOCHNOW_FAKE_ERRNO=$(errno_of "${clock#-}") \
+			EPOCHNOW_FAKE_TIME=1234567890 capture "${FAKED[@]}"
 		if [[ $clock == - ]]; then
 			prints 1234567890
 		else
@@ -68,6 +68,6 @@ with_sigpipe() {
 
 @test "the clock error comes first when output would fail too" {
 	need_fakeclock
-	EPOCHNOW_FAKE_ERRNO=EFAULT capture_stderr "${FAKED[@]}" >/dev/full
+	EPOCHNOW_FAKE_ERRNO=$(errno_of EFAULT) capture_stderr "${FAKED[@]}" >/dev/full
 	fails_with "$(clock_error EFAULT)"
 }

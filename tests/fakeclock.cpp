@@ -4,15 +4,16 @@
 // library's clock_gettime() for CLOCK_REALTIME and CLOCK_REALTIME_COARSE,
 // and of its time(); and a close of standard output that fails:
 //
-//   EPOCHNOW_FAKE_TIME=N[.F]         the clock reads N seconds and the fraction F
-//   EPOCHNOW_FAKE_ERRNO=NAME         the clock cannot be read: -1 with errno NAME
-//   EPOCHNOW_FAKE_LOG=FILE           every reading appends a line to FILE
-//   EPOCHNOW_FAKE_CLOSE_ERRNO=NAME   fclose(stdout) closes, then fails with NAME
-//   EPOCHNOW_FAKE_KERNEL_ERRNO=NAME  the kernel's clock_gettime64 call fails with NAME
-//   EPOCHNOW_FAKE_TICK=F             time() and CLOCK_REALTIME_COARSE read F seconds
-//                                    behind, as a copy the kernel moves once a tick may
+//   EPOCHNOW_FAKE_TIME=N[.F]      the clock reads N seconds and the fraction F
+//   EPOCHNOW_FAKE_ERRNO=E         the clock cannot be read: -1 with errno E
+//   EPOCHNOW_FAKE_LOG=FILE        every reading appends a line to FILE
+//   EPOCHNOW_FAKE_CLOSE_ERRNO=E   fclose(stdout) closes, then fails with errno E
+//   EPOCHNOW_FAKE_KERNEL_ERRNO=E  the kernel's clock_gettime64 call fails with E
+//   EPOCHNOW_FAKE_TICK=F          time() and CLOCK_REALTIME_COARSE read F seconds
+//                                 behind, as a copy the kernel moves once a tick may
 //
-// A variable set empty counts as unset.  With neither of the first two set,
+// An errno E is a number (tests/libc.cpp gives it for a name).  A variable
+// set empty counts as unset.  With neither of the first two set,
 // the real clock is read.  Where the program asks the kernel's
 // clock_gettime64 itself, through syscall() (on 32-bit SPARC and PowerPC),
 // that call reads the same clock, unless EPOCHNOW_FAKE_KERNEL_ERRNO is set.  A reading that
@@ -31,8 +32,6 @@
 #include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
-
-#include "errno_names.h"
 
 // glibc declares its functions noexcept for C++, other C libraries do not:
 // the definitions here must say the same as the declarations.
@@ -87,17 +86,12 @@ struct timespec64 {
 typedef timespec timespec_legacy;
 #endif
 
-// The errno that the environment's VARIABLE names; 0 where it is unset or
+// The errno that the environment's VARIABLE gives; 0 where it is unset or
 // empty.
 int errno_from(const char *variable)
 {
-	const char *name = getenv(variable);
-	if (name == nullptr || *name == '\0')
-		return 0;
-	const int named = errno_named(name);
-	if (named == 0)
-		abort();  // a test asked for an errno that this library does not know
-	return named;
+	const char *number = getenv(variable);
+	return number == nullptr ? 0 : atoi(number);
 }
 
 // The C library's clock_gettime symbol.

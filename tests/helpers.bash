@@ -2,13 +2,12 @@
 #
 # Shared by the suites: how to run the program under test and check a run.
 #
-# From the build: EPOCHNOW, the executable; EPOCHNOW_EMULATOR, the command
-# that runs it here when it was built for another machine (empty otherwise);
-# EPOCHNOW_FAKECLOCK, the test clock to preload (empty when the executable
-# cannot take one); EPOCHNOW_STRERROR, the reporter of its C library's error
-# messages; EPOCHNOW_CONVENTIONS, the reporter of the locale and time zone
-# that C library takes from the environment; EPOCHNOW_LOCALES, where locales
-# that are missing are made; EPOCHNOW_TIME_T_BITS, the width of its time_t;
+# From the build (tests/CMakeLists.txt): EPOCHNOW, the executable;
+# EPOCHNOW_EMULATOR, the command that runs it here when it was built for
+# another machine (empty otherwise); EPOCHNOW_FAKECLOCK, the test clock to
+# preload (empty when the executable cannot take one); EPOCHNOW_LIBC, what its
+# C library says (tests/libc.cpp); EPOCHNOW_LOCALES, where locales that are
+# missing are made; EPOCHNOW_TIME_T_BITS, the width of its time_t;
 # EPOCHNOW_CLOCK_CALL, the call it reads the clock with (clock_gettime or
 # time); EPOCHNOW_BOUNDARY, the helper that starts it as a second begins.
 #
@@ -23,8 +22,7 @@ setup() {
 	# EPOCHNOW_FAKE_* in the environment set.  The emulator must not load the
 	# target's library itself: it hands the preload to the program.
 	REAL=("${emulator[@]}" "$EPOCHNOW")
-	STRERROR=("${emulator[@]}" "$EPOCHNOW_STRERROR")
-	CONVENTIONS=("${emulator[@]}" "$EPOCHNOW_CONVENTIONS")
+	LIBC=("${emulator[@]}" "$EPOCHNOW_LIBC")
 	if ((${#emulator[@]})); then
 		FAKED=("${emulator[@]}" -E "LD_PRELOAD=$EPOCHNOW_FAKECLOCK" "$EPOCHNOW")
 	else
@@ -76,10 +74,16 @@ prints_real_time() {
 # clock_error NAME, write_error NAME: the program's message for a clock or
 # write failure with errno NAME, in the words of its own C library.
 clock_error() {
-	echo "epochnow_unix: cannot read the clock: $("${STRERROR[@]}" "$1")"
+	echo "epochnow_unix: cannot read the clock: $("${LIBC[@]}" strerror "$1")"
 }
 write_error() {
-	echo "epochnow_unix: write error: $("${STRERROR[@]}" "$1")"
+	echo "epochnow_unix: write error: $("${LIBC[@]}" strerror "$1")"
+}
+
+# errno_of NAME: the number of errno NAME, as the test clock takes it; empty
+# for an empty NAME.
+errno_of() {
+	[[ -z $1 ]] || "${LIBC[@]}" errno "$1"
 }
 
 # numeric_locale SETTING: NUMERIC, the numeric locale that the program's C
@@ -92,7 +96,7 @@ write_error() {
 numeric_locale() {
 	LOCALE_ENV=(env -u LC_ALL -u LC_NUMERIC -u LANG -u LOCPATH "$1")
 	local name=${1#*=} made
-	NUMERIC=$("${LOCALE_ENV[@]}" "${CONVENTIONS[@]}" numeric)
+	NUMERIC=$("${LOCALE_ENV[@]}" "${LIBC[@]}" numeric)
 	if [[ $NUMERIC == unavailable ]]; then
 		local order=little-endian folder
 		[[ $(od -An -tu1 -j5 -N1 "$EPOCHNOW") -eq 2 ]] && order=big-endian
@@ -112,7 +116,7 @@ numeric_locale() {
 			fi
 		fi
 		LOCALE_ENV+=("LOCPATH=$folder")
-		NUMERIC=$("${LOCALE_ENV[@]}" "${CONVENTIONS[@]}" numeric)
+		NUMERIC=$("${LOCALE_ENV[@]}" "${LIBC[@]}" numeric)
 	fi
 }
 
@@ -122,9 +126,13 @@ asks_kernel() {
 	readelf -W --dyn-syms "$EPOCHNOW" | grep -Eq ' UND syscall\b'
 }
 
+# need_fakeclock: skip the test where the executable cannot take the test
+# clock, as a static one cannot; an executable that asks for a loader must.
 need_fakeclock() {
-	[[ -n ${EPOCHNOW_FAKECLOCK:-} ]] ||
-		skip "a statically linked executable cannot take the preloaded test clock"
+	[[ -z ${EPOCHNOW_FAKECLOCK:-} ]] || return 0
+	! readelf -W --program-headers "$EPOCHNOW" | grep -q 'Requesting program interpreter' ||
+		{ echo "$EPOCHNOW is dynamically linked, yet was built without the test clock"; return 1; }
+	skip "a statically linked executable cannot take the preloaded test clock"
 }
 
 # capture CMD...: run CMD with its standard output in $OUT, its standard

@@ -96,7 +96,7 @@ load helpers
 	# zone that does not exist).
 	while read -r setting offset; do
 		if [[ $offset != - ]]; then
-			said=$(env "$setting" "${CONVENTIONS[@]}" zone)
+			said=$(env "$setting" "${LIBC[@]}" zone)
 			[[ $said == "$offset" ]] || {
 				echo "$setting is not in effect: its offset is $said s, not $offset s (is Debian's tzdata installed?)"
 				return 1
@@ -114,7 +114,7 @@ load helpers
 }
 
 @test "the locale does not change the line" {
-	[[ ${EPOCHNOW_LIBC:-} != musl ]] ||
+	[[ ${EPOCHNOW_MUSL:-} != ON ]] ||
 		skip "musl writes numbers as the C locale does in every locale: none could change the line"
 	use_steady_clock
 	local setting expected
@@ -145,7 +145,7 @@ load helpers
 	local kernel
 	for kernel in "${kernels[@]}"; do
 		rm -f "$TEST_TMPDIR/reads"
-		EPOCHNOW_FAKE_KERNEL_ERRNO=$kernel EPOCHNOW_FAKE_TIME=1234567890 EPOCHNOW_FAKE_LOG=$TEST_TMPDIR/reads \
+		EPOCHNOW_FAKE_KERNEL_ERRNO=$(errno_of "$kernel") EPOCHNOW_FAKE_TIME=1234567890 EPOCHNOW_FAKE_LOG=$TEST_TMPDIR/reads \
 			capture "${FAKED[@]}"
 		prints 1234567890
 		[[ $(<"$TEST_TMPDIR/reads") == read ]]
