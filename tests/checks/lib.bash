@@ -25,6 +25,27 @@ fail() {
 	exit 1
 }
 
+# row NAME COMMAND...: one row of a check that runs every row: COMMAND runs
+# in a subshell in strict mode; a failure is reported and counted, and the
+# check goes on.  rows_done: the end of such a check, which fails, naming
+# the rows that failed, if any did.
+failed_rows=()
+row() {
+	step "$1"
+	set +e
+	(
+		set -e
+		"${@:2}"
+	)
+	local status=$?
+	set -e
+	((status == 0)) || { failed_rows+=("$1") && echo "$check: FAILED: $1" >&2; }
+}
+rows_done() {
+	((${#failed_rows[@]} == 0)) || fail "$(printf '%s\n' "${#failed_rows[@]} rows failed:" "${failed_rows[@]}")"
+	echo "$check: every row passed"
+}
+
 # misuse: wrong arguments.
 misuse() {
 	echo "$usage" >&2
