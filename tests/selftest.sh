@@ -2,18 +2,15 @@
 # SPDX-License-Identifier: ISC
 # shellcheck disable=SC2003,SC2006 # SunOS 5.8's Bourne shell has no $(...) and no $((...))
 #
-# The self-test that `make check` runs on the real clock, with only what
-# SunOS 5.8's Bourne shell and the system's own utilities have.  It takes the
-# command to check, so that a cross build runs under its emulator:
-#
-#   sh tests/selftest.sh ./epochnow_unix
+# The self-test of `make check`, on the real clock, with only what SunOS 5.8's
+# Bourne shell and utilities have (so no backquotes within double quotes).
+# It takes the command to check; a cross build's runs under its emulator:
 #   sh tests/selftest.sh qemu-i386 -L /usr/i686-linux-gnu ./epochnow_unix
 test $# -gt 0 || { echo "usage: sh tests/selftest.sh COMMAND [ARG...]" >&2; exit 2; }
 tmp=${TMPDIR:-/tmp}/epochnow-selftest.$$
 trap 'rm -rf "$tmp"' 0
 mkdir "$tmp" || exit 2
 passed=0 failed=0 skipped=0
-
 # row TEXT: the row passed where $why is empty, else failed, saying why.
 row() {
 	if test -z "$why"; then passed=`expr "$passed" + 1`; echo "ok   $1"
@@ -28,16 +25,20 @@ line() {
 	now=`cat "$tmp/out"` why=
 	case $now in '' | - | *[!0-9-]* | ?*-* | 0?* | -0*) why="printed \"$now\"" ;; esac
 	echo "$now" | cmp -s - "$tmp/out" || why=${why:-"printed more than one line"}
-	test -s "$tmp/err" && why="wrote \"`cat "$tmp/err"`\" to standard error"
+	said=`cat "$tmp/err"`; test -z "$said" || why="wrote \"$said\" to standard error"
 	test $status = 0 || why="exited $status${why:+, $why}"
 	test -z "$why" || now=
+}
+# within A B S: A is at most S after B, as numbers of any size awk holds.
+within() {
+	said=`echo "$1 $2 $3" | awk '{ if ($1 - $2 <= $3) print "yes" }'`
+	test "$said" = yes
 }
 # later COMMAND...: line, and its reading is no earlier than the one before.
 later() {
 	before=$now
 	line "$@"
-	test -z "$before" || test -z "$now" || test "`echo "$before $now" | awk '{ if ($1 <= $2) print "yes" }'`" = yes ||
-		why=${why:-"printed $now after $before"}
+	test -z "$before" || test -z "$now" || within "$before" "$now" 0 || why=${why:-"printed $now after $before"}
 	test -z "$why" || bad=${bad:-$why}
 }
 # write_error STATUS: the run exited STATUS, and said the write error.
@@ -54,8 +55,7 @@ case $system in '' | *[!0-9]*) by='perl -e "print time"' system=`perl -e 'print 
 case $system in
 '' | *[!0-9]*) skip "agrees with the system clock: neither date +%s nor perl prints it" ;;
 *) line "$@"
-	test -z "$now" || test "`echo "$now $system" | awk '{ if ($1 - $2 <= 5 && $2 - $1 <= 5) print "yes" }'`" = yes ||
-		why="printed $now, $by $system"
+	test -z "$now" || { within "$now" "$system" 5 && within "$system" "$now" 5; } || why="printed $now, $by $system"
 	row "agrees within 5 s with $by" ;;
 esac
 
