@@ -14,7 +14,7 @@
 
 # The given flags as the words they hand on: -Wp,-D_FORTIFY_SOURCE=3,
 # -Wl,-z,relro, -Wl,-zrelro and -Xlinker -z -Xlinker relro are read as
-# -D_FORTIFY_SOURCE=3 and -zrelro.
+# -D_FORTIFY_SOURCE=3 and -zrelro.  CMakeLists.txt reads GIVEN too.
 string(TOUPPER "${CMAKE_BUILD_TYPE}" type)
 set(compile " ${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_${type}} ")
 set(given "${compile} ${CMAKE_EXE_LINKER_FLAGS} ${CMAKE_EXE_LINKER_FLAGS_${type}} ")
