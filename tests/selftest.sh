@@ -3,7 +3,9 @@
 # shellcheck disable=SC2003,SC2006 # SunOS 5.8's Bourne shell has no $(...) and no $((...))
 #
 # The self-test of `make check`, on the real clock, with only what SunOS 5.8's
-# Bourne shell and utilities have (so no backquotes within double quotes).
+# Bourne shell and utilities have.  That shell takes a word NAME=VALUE in a
+# for list as an assignment, parses backquotes within double quotes its own
+# way, and says that a command is not found before a 2>/dev/null applies.
 # It takes the command to check; a cross build's runs under its emulator:
 #   sh tests/selftest.sh qemu-i386 -L /usr/i686-linux-gnu ./epochnow_unix
 test $# -gt 0 || { echo "usage: sh tests/selftest.sh COMMAND [ARG...]" >&2; exit 2; }
@@ -22,7 +24,7 @@ skip() { skipped=`expr "$skipped" + 1`; echo "skip $1"; }
 # standard error, and exited 0; else empty, and $why says what it did.
 line() {
 	"$@" >"$tmp/out" 2>"$tmp/err"; status=$?
-	now=`cat "$tmp/out"` why=
+	now=`cat "$tmp/out"` ran=$* why=
 	case $now in '' | - | *[!0-9-]* | ?*-* | 0?* | -0*) why="printed \"$now\"" ;; esac
 	echo "$now" | cmp -s - "$tmp/out" || why=${why:-"printed more than one line"}
 	said=`cat "$tmp/err"`; test -z "$said" || why="wrote \"$said\" to standard error"
@@ -30,15 +32,12 @@ line() {
 	test -z "$why" || now=
 }
 # within A B S: A is at most S after B, as numbers of any size awk holds.
-within() {
-	said=`echo "$1 $2 $3" | awk '{ if ($1 - $2 <= $3) print "yes" }'`
-	test "$said" = yes
-}
+within() { said=`echo "$1 $2 $3" | awk '{ if ($1 - $2 <= $3) print "yes" }'`; test "$said" = yes; }
 # later COMMAND...: line, and its reading is no earlier than the one before.
 later() {
-	before=$now
+	before=$now was=$ran
 	line "$@"
-	test -z "$before" || test -z "$now" || within "$before" "$now" 0 || why=${why:-"printed $now after $before"}
+	test -z "$before" || test -z "$now" || within "$before" "$now" 0 || why=${why:-"$ran printed $now after $was printed $before"}
 	test -z "$why" || bad=${bad:-$why}
 }
 # write_error STATUS: the run exited STATUS, and said the write error.
@@ -47,11 +46,10 @@ write_error() {
 	case $1:$said in "1:epochnow_unix: write error"*) ;; *) why="exited $1, said \"$said\"" ;; esac
 }
 
-line "$@"
-row "one line of digits and a line feed, nothing on standard error, status 0"
+line "$@"; row "one line of digits and a line feed, nothing on standard error, status 0"
 
 by='date +%s' system=`date +%s 2>/dev/null`
-case $system in '' | *[!0-9]*) by='perl -e "print time"' system=`perl -e 'print time' 2>/dev/null` ;; esac
+case $system in '' | *[!0-9]*) by='perl -e "print time"' system=`(perl -e 'print time') 2>/dev/null` ;; esac
 case $system in
 '' | *[!0-9]*) skip "agrees with the system clock: neither date +%s nor perl prints it" ;;
 *) line "$@"
@@ -59,15 +57,16 @@ case $system in
 	row "agrees within 5 s with $by" ;;
 esac
 
+# Each run with arguments or a setting lies between two runs without: no
+# earlier than the one before, no later than the one after.
 bad=; line "$@"
-for arg in --help -h --version - -- '' 'two words'; do later "$@" "$arg"; done
-later "$@" --help -h --version - -- '' 'two words'
+for arg in --help -h --version - -- '' 'two words'; do later "$@" "$arg"; later "$@"; done
+later "$@" --help -h --version - -- '' 'two words'; later "$@"
 why=$bad; row "arguments change nothing"
 
 bad=; line "$@"
-for setting in TZ=UTC TZ=Asia/Kolkata TZ=XYZ-14 LC_ALL=C LC_ALL=de_DE.UTF-8 LC_ALL=fr_FR.ISO8859-1; do
-	later env "$setting" "$@"
-done
+for zone in UTC Asia/Kolkata XYZ-14; do later env "TZ=$zone" "$@"; later "$@"; done
+for locale in C de_DE.UTF-8 fr_FR.ISO8859-1; do later env "LC_ALL=$locale" "$@"; later "$@"; done
 why=$bad; row "TZ and LC_ALL change nothing"
 
 "$@" >&- 2>"$tmp/err"; write_error $?; row "standard output closed: status 1, a write error"
