@@ -10,7 +10,8 @@
 //
 // The source is C++98 and includes only the C library's own headers, so that
 // it builds with the oldest compilers of the systems it runs on and against a
-// C library that the C++ standard library was not made for.
+// C library that the C++ standard library was not made for.  Where long is 32
+// bits, long long is its one extension (see main).
 
 #include <errno.h>
 #include <stdio.h>
@@ -104,14 +105,21 @@ int main(int, char *[])
 		return 1;
 	}
 
-	// Where time_t is wider than long (32-bit systems with 64-bit time),
-	// hand the full value over as long long.  The test is on constants:
-	// the compiler keeps one branch.
+	// The 64-bit long of an LP64 system (as its compiler, or Solaris's
+	// <sys/isa_defs.h>, says) holds every time_t.  Where long is 32 bits,
+	// time_t may be 64 (32-bit GNU/Linux with a 64-bit time_t), which C++98
+	// has no type for: there, and only there, the reading goes whole to
+	// printf as long long, which every compiler of those systems has.  The
+	// test on sizeof is on constants: the compiler keeps one branch.
 	int written;
+#if defined(_LP64) || defined(__LP64__)
+	written = printf("%ld\n", static_cast<long>(now));
+#else
 	if (sizeof(time_t) <= sizeof(long))
 		written = printf("%ld\n", static_cast<long>(now));
 	else
 		written = printf("%lld\n", static_cast<long long>(now));
+#endif
 
 	// The line sits in stdout's buffer: a full disk or a vanished reader
 	// shows only when it is flushed, so close the stream here and check.
