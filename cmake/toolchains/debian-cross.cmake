@@ -12,6 +12,23 @@
 if(NOT EPOCHNOW_CROSS_TRIPLET OR NOT EPOCHNOW_CROSS_EMULATOR)
 	message(FATAL_ERROR "debian-cross.cmake needs EPOCHNOW_CROSS_TRIPLET and EPOCHNOW_CROSS_EMULATOR")
 endif()
+# What the target needs of Debian's packages, named where it is missing.
+find_program(EPOCHNOW_CROSS_CXX ${EPOCHNOW_CROSS_TRIPLET}-g++)
+find_program(EPOCHNOW_CROSS_QEMU ${EPOCHNOW_CROSS_EMULATOR})
+set(missing)
+if(NOT EPOCHNOW_CROSS_CXX)
+	list(APPEND missing g++-${EPOCHNOW_CROSS_TRIPLET})
+endif()
+if(EPOCHNOW_CROSS_LIBDIR AND NOT EXISTS /usr/${EPOCHNOW_CROSS_TRIPLET}/${EPOCHNOW_CROSS_LIBDIR})
+	list(APPEND missing g++-multilib-${EPOCHNOW_CROSS_TRIPLET})
+endif()
+if(NOT EPOCHNOW_CROSS_QEMU)
+	list(APPEND missing qemu-user)
+endif()
+if(missing)
+	list(JOIN missing " " missing)
+	message(FATAL_ERROR "${EPOCHNOW_CROSS_TRIPLET} needs: apt-get install ${missing}")
+endif()
 # try_compile reads this file again, in a project of its own.
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES
 	EPOCHNOW_CROSS_TRIPLET EPOCHNOW_CROSS_EMULATOR EPOCHNOW_CROSS_FLAGS EPOCHNOW_CROSS_LIBDIR)
