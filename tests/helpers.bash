@@ -100,7 +100,7 @@ numeric_locale() {
 	if [[ $NUMERIC == unavailable ]]; then
 		local order=little-endian folder
 		[[ $(od -An -tu1 -j5 -N1 "$EPOCHNOW") -eq 2 ]] && order=big-endian
-		folder=$EPOCHNOW_LOCALES/$order-glibc-$(localedef --version 2>/dev/null | sed -n '1s/.* //p')
+		folder=${EPOCHNOW_LOCALES:?names no folder for the locales}/$order-glibc-$(localedef --version 2>/dev/null | sed -n '1s/.* //p')
 		made=$folder/$name
 		if [[ ! -d $made ]]; then
 			mkdir -p "$folder"
