@@ -14,8 +14,8 @@
 #   --quick  a few runs, to check that it works: its times mean nothing
 #   --svg    where to draw the chart (build/bench/startup.svg)
 #
-# Needs hyperfine, jq, valgrind, gnuplot, a C compiler, and x86-64 Linux for
-# the floor.
+# Needs hyperfine, jq, valgrind, gnuplot, musl (so that the static build is
+# the one measured here), a C compiler, and x86-64 Linux for the floor.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,6 +28,9 @@ while (($#)); do
 	esac
 	shift
 done
+missing=$(for tool in hyperfine jq valgrind gnuplot musl-gcc; do command -v "$tool" >/dev/null || echo "$tool"; done |
+	sed 's/^gnuplot$/gnuplot-nox/; s/^musl-gcc$/musl-tools/' | paste -sd' ')
+[[ -z $missing ]] || { echo "startup.sh: needs what is not installed: apt-get install $missing" >&2 && exit 1; }
 work=build/bench
 mkdir -p "$work"
 cc -O2 -static -nostdlib -fno-stack-protector -fno-pie -no-pie -o "$work/floor" bench/floor.c
