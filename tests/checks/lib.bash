@@ -46,27 +46,22 @@ rows_done() {
 	echo "$check: every row passed"
 }
 
-# needs COMMAND[:PACKAGE]...: fail, naming the Debian packages to install,
-# where a command is missing (PACKAGE where it is not the command's name).
+# needs COMMAND[:PACKAGE]...: fail, naming the Debian packages of the commands missing.
 needs() {
 	local tool missing=()
 	for tool; do command -v "${tool%%:*}" >/dev/null || missing+=("${tool#*:}"); done
 	((${#missing[@]} == 0)) || fail "needs what is not installed: apt-get install ${missing[*]}"
 }
 
-# posix_shells: SHELLS, the POSIX shells that scripts run under, each named
-# PACKAGE:COMMAND here, but one that this Debian release does not package.
+# posix_shells: SHELLS, the POSIX shells that scripts run under, but any this Debian release lacks.
 posix_shells() {
 	local shell package command
 	SHELLS=()
 	for shell in dash:dash posh:posh busybox:busybox\ sh mksh:mksh ksh:ksh93 yash:yash bash:bash\ --posix; do
 		package=${shell%%:*} command=${shell#*:}
-		if command -v "${command%% *}" >/dev/null || apt-cache show "$package" >/dev/null 2>&1; then
-			needs "${command%% *}:$package"
-			SHELLS+=("$command")
-		else
-			echo "$check: skipped: $command: $(. /etc/os-release && echo "$PRETTY_NAME") has no $package"
-		fi
+		command -v "${command%% *}" >/dev/null || apt-cache show "$package" >/dev/null 2>&1 ||
+			{ echo "$check: skipped: $command: $(. /etc/os-release && echo "$PRETTY_NAME") has no $package" && continue; }
+		needs "${command%% *}:$package" && SHELLS+=("$command")
 	done
 }
 
