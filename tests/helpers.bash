@@ -38,24 +38,23 @@ teardown() {
 	rm -rf "$TEST_TMPDIR"
 }
 
-# use_steady_clock: PROGRAM runs the program on a fixed reading where it can
-# take the test clock, and on the real clock where it cannot.
+# use_steady_clock: PROGRAM runs the program on STEADY, a fixed reading that
+# it carries in its own words, where it can take the test clock, and on the
+# real clock, STEADY empty, where it cannot.
+# shellcheck disable=SC2034 # PROGRAM is for the suites that call this
 use_steady_clock() {
-	# shellcheck disable=SC2034 # PROGRAM is for the suites that call this
+	STEADY='' PROGRAM=("${REAL[@]}")
 	if [[ -n ${EPOCHNOW_FAKECLOCK:-} ]]; then
-		export EPOCHNOW_FAKE_TIME=1234567890
-		PROGRAM=("${FAKED[@]}")
-	else
-		PROGRAM=("${REAL[@]}")
+		STEADY=1234567890 PROGRAM=(env EPOCHNOW_FAKE_TIME=1234567890 "${FAKED[@]}")
 	fi
 	STARTED=$(date +%s)
 }
 
-# prints_time: the last capture of PROGRAM printed the fixed reading, or a
-# reading of the real clock taken since use_steady_clock.
+# prints_time: the last capture of PROGRAM printed STEADY, or a reading of
+# the real clock taken since use_steady_clock.
 prints_time() {
-	if [[ -n ${EPOCHNOW_FAKE_TIME:-} ]]; then
-		prints "$EPOCHNOW_FAKE_TIME"
+	if [[ -n $STEADY ]]; then
+		prints "$STEADY"
 	else
 		prints_real_time "$STARTED"
 	fi

@@ -89,11 +89,11 @@ load helpers
 	prints_time
 }
 
-@test "the time zone does not change the line" {
+@test "the time zone and the rest of the environment do not change the line" {
 	use_steady_clock
 	local setting offset said
-	# A setting, and the offset from UTC that shows it in effect (- for a
-	# zone that does not exist).
+	# A setting, as env takes it, and for a zone the offset from UTC that
+	# shows it in effect (- where none is).
 	while read -r setting offset; do
 		if [[ $offset != - ]]; then
 			said=$(env "$setting" "${LIBC[@]}" zone)
@@ -110,6 +110,8 @@ load helpers
 		TZ=America/St_Johns -12600
 		TZ=XYZ-14 50400
 		TZ=:nowhere -
+		SOURCE_DATE_EPOCH=1 -
+		-i -
 	END
 }
 
