@@ -16,11 +16,23 @@ load helpers
 	[[ -z $findings ]]
 }
 
-@test "the manual page names both diagnostics and the clock it reads" {
-	command -v mandoc >/dev/null || skip "mandoc is not installed"
-	local text
-	text=$(mandoc -T ascii -O width=200 "$EPOCHNOW_MANUAL" | sed -e $'s/.\b//g')
-	[[ $text == *"epochnow_unix: write error:"* ]]
-	[[ $text == *"epochnow_unix: cannot read the clock:"* ]]
-	[[ $text == *"real-time clock"* && $text == *"clock_gettime(2)"* ]]
+@test "the manual page shows every section and both diagnostics, with mandoc and with man(7) alone" {
+	local renderer package text section
+	# The Debian package of a renderer, and the renderer; groff's an-old is
+	# man(7) without mdoc, as the man of SunOS 5.8, HP-UX and AIX knows it.
+	while read -r package renderer; do
+		command -v "${renderer%% *}" >/dev/null || skip "${renderer%% *} is not installed (apt-get install $package)"
+		# shellcheck disable=SC2086 # the renderer's options are words
+		text=$($renderer "$EPOCHNOW_MANUAL" 2>"$TEST_TMPDIR/said" | sed -e $'s/.\b//g')
+		[[ ! -s $TEST_TMPDIR/said ]] || { echo "$renderer said:" && cat "$TEST_TMPDIR/said" && return 1; }
+		for section in NAME SYNOPSIS DESCRIPTION ENVIRONMENT "EXIT STATUS" EXAMPLES DIAGNOSTICS "SEE ALSO" HISTORY CAVEATS; do
+			grep -qx "$section" <<<"$text" || { echo "$renderer shows no $section" && return 1; }
+		done
+		[[ $text == *"epochnow_unix: write error: reason"* ]]
+		[[ $text == *"epochnow_unix: cannot read the clock: reason"* ]]
+		[[ $text == *"real-time clock"* && $text == *"clock_gettime(2)"* ]]
+	done <<-'END'
+		mandoc     mandoc -T ascii -O width=200
+		groff-base groff -wmac -Tascii -P-c -m an-old -rLL=200n
+	END
 }
