@@ -19,12 +19,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-runs=500 svg=build/bench/startup.svg
+runs=500 svg=build/bench/startup.svg usage="usage: bench/startup.sh [--quick] [--svg FILE]"
 while (($#)); do
 	case $1 in
 	--quick) runs=20 ;;
 	--svg) svg=${2:?startup.sh: --svg needs a file} && shift ;;
-	*) echo "usage: bench/startup.sh [--quick] [--svg FILE]" >&2 && exit 2 ;;
+	-h | --help) echo "$usage" && exit 0 ;;
+	*) echo "$usage" >&2 && exit 2 ;;
 	esac
 	shift
 done
