@@ -11,7 +11,7 @@
 #   sh tests/selftest.sh qemu-i386 -L /usr/i686-linux-gnu ./epochnow_unix
 test $# -gt 0 || { echo "usage: sh tests/selftest.sh COMMAND [ARG...]" >&2; exit 2; }
 tmp=${TMPDIR:-/tmp}/epochnow-selftest.$$
-trap 'rm -rf "$tmp"' 0; trap 'exit 2' 1 2 15; mkdir "$tmp" || exit 2
+trap 'rm -rf "$tmp"' 0; trap 'rm -rf "$tmp"; trap "" 0; exit 2' 1 2 15; mkdir "$tmp" || exit 2
 passed=0 failed=0 skipped=0
 # row TEXT: the row passed where $why is empty, else failed, saying why.
 row() {
