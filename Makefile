@@ -9,7 +9,8 @@
 #   make clean
 #
 # The C++ compiler compiles and the C compiler links, so that the program
-# needs only the C library at run time, whatever the C++ driver would add;
+# needs only the C library at run time, whatever the C++ driver would add:
+# CC is the C compiler that goes with CXX (CC=clang for CXX=clang++), or,
 # where the C++ driver is the only one, CC=c++.  TIME64 asks 32-bit glibc for
 # a 64-bit time_t, right after 2038; other C libraries ignore it (TIME64= for
 # the legacy 32-bit time_t).  Solaris 10 and older keep clock_gettime in

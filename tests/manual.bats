@@ -17,9 +17,11 @@ load helpers
 }
 
 @test "the manual page shows every section and both diagnostics, with mandoc and with man(7) alone" {
-	local renderer package text section
+	local renderer package text section man=an-old
 	# The Debian package of a renderer, and the renderer; groff's an-old is
-	# man(7) without mdoc, as the man of SunOS 5.8, HP-UX and AIX knows it.
+	# man(7) without mdoc, as the man of SunOS 5.8, HP-UX and AIX knows it,
+	# and groff 1.23 (Debian 13) has only its an.
+	groff -m an-old </dev/null >/dev/null 2>&1 || man=an
 	while read -r package renderer; do
 		command -v "${renderer%% *}" >/dev/null || skip "${renderer%% *} is not installed (apt-get install $package)"
 		# shellcheck disable=SC2086 # the renderer's options are words
@@ -31,8 +33,8 @@ load helpers
 		[[ $text == *"epochnow_unix: write error: reason"* ]]
 		[[ $text == *"epochnow_unix: cannot read the clock: reason"* ]]
 		[[ $text == *"real-time clock"* && $text == *"clock_gettime(2)"* ]]
-	done <<-'END'
+	done <<-END
 		mandoc     mandoc -T ascii -O width=200
-		groff-base groff -wmac -Tascii -P-c -m an-old -rLL=200n
+		groff-base groff -wmac -Tascii -P-c -m $man -rLL=200n
 	END
 }
